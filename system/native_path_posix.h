@@ -1,0 +1,24 @@
+// Conversion between Windows-form paths in the system code page and the
+// file system's UTF-8 paths, for the POSIX implementation of the services.
+#pragma once
+
+#include <string>
+
+#include "winapi.h"
+
+// Code page bytes -> UTF-8; a backslash that is a character of its own
+// becomes '/', a leading drive ("C:") is dropped since every drive maps to
+// the file system's root. False, with the last error set, when the name has
+// bytes the code page cannot convert.
+bool ToNativePath(LPCSTR pszPath, std::string& strNative);
+
+// UTF-8 -> code page bytes with backslash separators; false when the name
+// cannot be represented in the code page.
+bool FromNativePath(const std::string& strNative, std::string& strPath);
+
+// The system code page for a locale name such as "ja_JP.UTF-8", as Wine
+// derives it; 932 when the name gives no language ("", "C", "POSIX").
+UINT CodePageOfLocale(const char* pszLocale);
+
+// The Windows error code for an errno value.
+DWORD ErrorFromErrno(int nErrno);
