@@ -16,6 +16,10 @@ bool ToNativePath(LPCSTR pszPath, std::string& strNative);
 // cannot be represented in the code page.
 bool FromNativePath(const std::string& strNative, std::string& strPath);
 
+// Text in the system code page -> UTF-8, for showing it on a terminal;
+// unconvertible bytes make it false.
+bool CodePageToUtf8(const std::string& strText, std::string& strUtf8);
+
 // The system code page for a locale name such as "ja_JP.UTF-8", as Wine
 // derives it; 932 when the name gives no language ("", "C", "POSIX").
 UINT CodePageOfLocale(const char* pszLocale);

@@ -177,6 +177,15 @@ bool FromNativePath(const std::string& strNative, std::string& strPath) {
     return true;
 }
 
+bool CodePageToUtf8(const std::string& strText, std::string& strUtf8) {
+    const UINT nCodePage = SystemCodePage().nCodePage;
+    if (nCodePage == 65001) {
+        strUtf8 = strText;
+        return true;
+    }
+    return Convert("UTF-8", IconvName(nCodePage), strText, strUtf8);
+}
+
 DWORD ErrorFromErrno(int nErrno) {
     switch (nErrno) {
         case 0: return ERROR_SUCCESS;

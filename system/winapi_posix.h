@@ -175,6 +175,24 @@ LSTATUS RegCloseKey(HKEY hKey);
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
 
+// Window and control styles of the dialog templates.
+#define WS_POPUP 0x80000000u
+#define WS_CHILD 0x40000000u
+#define WS_VISIBLE 0x10000000u
+#define WS_CAPTION 0x00C00000u
+#define WS_BORDER 0x00800000u
+#define WS_SYSMENU 0x00080000u
+#define WS_GROUP 0x00020000u
+#define WS_TABSTOP 0x00010000u
+#define DS_SETFONT 0x00000040u
+#define DS_MODALFRAME 0x00000080u
+#define DS_CENTER 0x00000800u
+#define BS_PUSHBUTTON 0x00000000u
+#define BS_DEFPUSHBUTTON 0x00000001u
+#define SS_LEFT 0x00000000u
+#define SS_CENTER 0x00000001u
+#define SS_CENTERIMAGE 0x00000200u
+
 #define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xFFFF))
 #define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xFFFF))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
