@@ -1,7 +1,9 @@
 # Cross-compiles for 32-bit Windows with MinGW-w64 and runs the results under Wine.
 #
 #   cmake --preset windows && cmake --build --preset windows -j2
-#   DISPLAY=:NN ctest --preset windows      (scripts/test does all of it, with Xvfb)
+#   scripts/test does the rest, with Xvfb; by hand, under an X display:
+#   build/windows/wine-run --start && ctest --preset windows; build/windows/wine-run --stop
+# (--start first: making a new prefix takes longer than test discovery may.)
 #
 # CTest then runs each test as "<build>/wine-run <test>.exe ...", both for
 # add_test(NAME ... COMMAND <target>) and for gtest_discover_tests(... PRE_TEST),

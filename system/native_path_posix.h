@@ -24,5 +24,10 @@ bool CodePageToUtf8(const std::string& strText, std::string& strUtf8);
 // derives it; 932 when the name gives no language ("", "C", "POSIX").
 UINT CodePageOfLocale(const char* pszLocale);
 
+// Makes GetModuleFileNameA report strNativePath instead of this executable,
+// so a test can run the program as if it lay in another folder; an empty
+// path restores the real one.
+void OverrideModuleFileName(const std::string& strNativePath);
+
 // The Windows error code for an errno value.
 DWORD ErrorFromErrno(int nErrno);

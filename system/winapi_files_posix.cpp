@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -29,6 +30,8 @@ struct FileObject {
 std::vector<FileObject*> g_openFiles;
 
 thread_local DWORD t_dwLastError = ERROR_SUCCESS;
+
+std::string g_strModuleOverride;
 
 bool Fail(DWORD dwError) {
     SetLastError(dwError);
@@ -345,12 +348,18 @@ DWORD GetTempPathA(DWORD nSize, LPSTR pBuffer) {
     return static_cast<DWORD>(strPath.size() + 1);
 }
 
+void OverrideModuleFileName(const std::string& strNativePath) { g_strModuleOverride = strNativePath; }
+
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR pBuffer, DWORD nSize) {
     if (hModule != nullptr) return Fail(ERROR_INVALID_HANDLE), 0;
     char szNative[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", szNative, sizeof szNative - 1);
-    if (n < 0) return FailErrno(), 0;
-    szNative[n] = '\0';
+    if (!g_strModuleOverride.empty()) {
+        std::snprintf(szNative, sizeof szNative, "%s", g_strModuleOverride.c_str());
+    } else {
+        const ssize_t n = readlink("/proc/self/exe", szNative, sizeof szNative - 1);
+        if (n < 0) return FailErrno(), 0;
+        szNative[n] = '\0';
+    }
     std::string strPath;
     if (!FromNativePath(szNative, strPath)) return 0;
     DWORD dwLength = 0;

@@ -293,6 +293,8 @@ LRESULT DispatchMessageA(const MSG* pMsg) {
     return Deliver(pMsg->hwnd, pMsg->message, pMsg->wParam, pMsg->lParam);
 }
 
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX*) { return TRUE; }
+
 int MessageBoxA(HWND, LPCSTR pszText, LPCSTR pszCaption, UINT uType) {
     if (g_pObserver != nullptr) return g_pObserver->OnMessageBox(pszText, pszCaption, uType);
     std::string strText;

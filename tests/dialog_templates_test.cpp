@@ -128,8 +128,9 @@ TEST(DialogTemplatesTest, ControlsFitTheDialogAndHaveDistinctIdentifiers) {
             EXPECT_GE(control.y, 0);
             EXPECT_LE(control.x + control.cx, pDialog->cx);
             EXPECT_LE(control.y + control.cy, pDialog->cy);
-            if (control.nId != -1)
+            if (control.nId != -1) {
                 EXPECT_TRUE(ids.insert(control.nId).second) << "identifier " << control.nId << " twice";
+            }
         }
     }
 }

@@ -484,35 +484,39 @@ TEST_F(RegistryFileTest, QueryFollowsTheBufferProtocol) {
     HKEY hKey = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, &hKey));
     const unsigned char kFill = 0xA5;
+    const DWORD kNoBuffer = 0xFFFFFFFFu;
     const struct {
         const char* pszName;
-        DWORD cbBuffer;   // 0xFFFFFFFF: no buffer
+        DWORD cbBuffer;
         LSTATUS lExpected;
+        DWORD dwType;
         DWORD cbExpected;
         std::string strExpected;  // the buffer's first 10 bytes afterwards
     } cases[] = {
-        {"s", 0xFFFFFFFFu, ERROR_SUCCESS, 6, std::string(10, kFill)},
-        {"s", 0, ERROR_MORE_DATA, 6, std::string(10, kFill)},
-        {"s", 5, ERROR_MORE_DATA, 6, std::string(10, kFill)},
-        {"s", 6, ERROR_SUCCESS, 6, std::string("hello\0", 6) + std::string(4, kFill)},
-        {"s", 10, ERROR_SUCCESS, 6, std::string("hello\0", 6) + std::string(4, kFill)},
-        {"raw", 3, ERROR_SUCCESS, 3, "abc" + std::string(7, kFill)},
-        {"raw", 10, ERROR_SUCCESS, 3, std::string("abc\0", 4) + std::string(6, kFill)},
-        {"bin", 10, ERROR_SUCCESS, 3, "abc" + std::string(7, kFill)},
-        {"none", 10, ERROR_SUCCESS, 0, std::string(10, kFill)},
-        {"missing", 10, ERROR_FILE_NOT_FOUND, 10, std::string(10, kFill)},
+        {"s", kNoBuffer, ERROR_SUCCESS, REG_SZ, 6, std::string(10, kFill)},
+        {"s", 0, ERROR_MORE_DATA, REG_SZ, 6, std::string(10, kFill)},
+        {"s", 5, ERROR_MORE_DATA, REG_SZ, 6, std::string(10, kFill)},
+        {"s", 6, ERROR_SUCCESS, REG_SZ, 6, std::string("hello\0", 6) + std::string(4, kFill)},
+        {"s", 10, ERROR_SUCCESS, REG_SZ, 6, std::string("hello\0", 6) + std::string(4, kFill)},
+        {"raw", 3, ERROR_SUCCESS, REG_SZ, 3, "abc" + std::string(7, kFill)},
+        {"raw", 10, ERROR_SUCCESS, REG_SZ, 3, std::string("abc\0", 4) + std::string(6, kFill)},
+        {"bin", 10, ERROR_SUCCESS, REG_BINARY, 3, "abc" + std::string(7, kFill)},
+        {"none", 10, ERROR_SUCCESS, REG_BINARY, 0, std::string(10, kFill)},
+        {"missing", 10, ERROR_FILE_NOT_FOUND, 0xDEAD, 10, std::string(10, kFill)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.pszName << " in " << c.cbBuffer);
         std::vector<unsigned char> buffer(32, kFill);
-        DWORD cbData = c.cbBuffer == 0xFFFFFFFFu ? 0 : c.cbBuffer;
+        DWORD cbData = c.cbBuffer == kNoBuffer ? 0 : c.cbBuffer;
         DWORD dwType = 0xDEAD;
         EXPECT_EQ(c.lExpected, RegQueryValueExA(hKey, c.pszName, nullptr, &dwType,
-                                                c.cbBuffer == 0xFFFFFFFFu ? nullptr : buffer.data(), &cbData));
-        if (c.lExpected != ERROR_FILE_NOT_FOUND) EXPECT_EQ(c.cbExpected, cbData);
+                                                c.cbBuffer == kNoBuffer ? nullptr : buffer.data(), &cbData));
+        EXPECT_EQ(c.dwType, dwType);
+        if (c.lExpected != ERROR_FILE_NOT_FOUND) {
+            EXPECT_EQ(c.cbExpected, cbData);
+        }
         EXPECT_EQ(c.strExpected, std::string(buffer.begin(), buffer.begin() + 10));
         EXPECT_EQ(std::string(22, kFill), std::string(buffer.begin() + 10, buffer.end()));
-        if (c.lExpected != ERROR_FILE_NOT_FOUND) EXPECT_EQ(c.pszName == std::string("bin") || c.pszName == std::string("none") ? REG_BINARY : REG_SZ, dwType);
     }
 
     BYTE abData[8];
@@ -622,7 +626,7 @@ TEST_F(RegistryFileTest, DoubleByteCharactersStayWhole) {
 TEST_F(RegistryFileTest, TruncatedFilesReadSafely) {
     const std::string strText = std::string(kFileHeader) + kKey +
                                 "\"s\"=\"a\\\\b\\\"c\"\r\n\"d\"=dword:0000002a\r\n"
-                                "\"b\"=hex(2):25,54,\\\r\n  45,4d,50,25,00\r\n@=\"\x95\x5C\"\r\n"
+                                "\"b\"=hex(2):25,54,\\\r\n  45,4d,50,25,00\r\n@=\"\xE0\"\r\n"
                                 "[-HKEY_CURRENT_USER\\Software\\Vendor\\Product\\Sub]\r\n";
     for (size_t n = 0; n <= strText.size(); ++n) {
         SCOPED_TRACE(n);
@@ -635,7 +639,7 @@ TEST_F(RegistryFileTest, TruncatedFilesReadSafely) {
     ExpectValue(ReadValue(kKeyPath, "s"), REG_SZ, std::string("a\\b\"c\0", 6));
     ExpectValue(ReadValue(kKeyPath, "d"), REG_DWORD, std::string("\x2a\0\0\0", 4));
     ExpectValue(ReadValue(kKeyPath, "b"), REG_EXPAND_SZ, std::string("%TEMP%\0", 7));
-    ExpectValue(ReadValue(kKeyPath, ""), REG_SZ, std::string("\x95\x5C\0", 3));
+    ExpectValue(ReadValue(kKeyPath, ""), REG_SZ, std::string("\xE0\0", 2));
 }
 
 }  // namespace

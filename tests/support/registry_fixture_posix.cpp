@@ -141,6 +141,10 @@ void TestRegistryKey::WriteSection(bool bKeep) {
         if (!bOurs) strText += strLine;
     }
 
+    // One blank line between sections, however often they are rewritten.
+    while (strText.size() > 4 && strText.compare(strText.size() - 4, 4, "\r\n\r\n") == 0) {
+        strText.resize(strText.size() - 2);
+    }
     if (bKeep) {
         strText += "\r\n" + strHeader + "\r\n";
         for (const Value& value : m_values) {
