@@ -74,3 +74,11 @@ std::string PatternBytes(size_t n, uint32_t nSeed) {
     }
     return strBytes;
 }
+
+testing::AssertionResult SameBytes(const std::string& strExpected, const std::string& strActual) {
+    if (strExpected == strActual) return testing::AssertionSuccess();
+    size_t i = 0;
+    while (i < strExpected.size() && i < strActual.size() && strExpected[i] == strActual[i]) ++i;
+    return testing::AssertionFailure() << "expected " << strExpected.size() << " bytes, got " << strActual.size()
+                                       << "; first difference at offset " << i;
+}

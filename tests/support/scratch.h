@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include <gtest/gtest.h>
+
 // A new empty folder under the temporary folder, removed with its contents
 // when the object dies.
 class ScratchDir {
@@ -29,6 +31,9 @@ std::string ReadBytes(const std::string& strPath);
 bool FileExists(const std::string& strPath);
 bool DirectoryExists(const std::string& strPath);
 void MakeDirectory(const std::string& strPath);
+
+// Compares file images; on a difference it says where, not the whole image.
+testing::AssertionResult SameBytes(const std::string& strExpected, const std::string& strActual);
 
 // n bytes of a pattern that differs with seed, so swapped or shifted data shows.
 std::string PatternBytes(size_t n, uint32_t nSeed);
