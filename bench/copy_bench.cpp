@@ -184,12 +184,10 @@ void MakeTree(const Tree& tree, const std::string& strBase, uint64_t nSalt) {
     }
 }
 
-bool SameContents(const std::string& strA, const std::string& strB) {
+bool SameContents(const std::string& strA, const std::string& strB, std::vector<char>& a, std::vector<char>& b) {
     const int fa = open(strA.c_str(), O_RDONLY | O_CLOEXEC);
     const int fb = open(strB.c_str(), O_RDONLY | O_CLOEXEC);
     bool bSame = fa >= 0 && fb >= 0;
-    std::vector<char> a(1u << 20);
-    std::vector<char> b(1u << 20);
     while (bSame) {
         const ssize_t na = read(fa, a.data(), a.size());
         ssize_t nb = 0;
@@ -211,6 +209,10 @@ bool SameContents(const std::string& strA, const std::string& strB) {
 std::string CheckTree(const Tree& tree, const std::string& strData, const std::string& strDest,
                       bool bContents, bool bNoTemp) {
     char szPath[MAX_PATH];
+    // One buffer pair for the whole check; freed on return, so no child inherits it.
+    const size_t nBuffer = static_cast<size_t>(std::min<uint64_t>(tree.nFileSize + 1, 1u << 20));
+    std::vector<char> a(bContents ? nBuffer : 0);
+    std::vector<char> b(bContents ? nBuffer : 0);
     for (uint32_t i = 0; i < tree.Count(); ++i) {
         const bool bDir = EntryOf(tree, i, szPath);
         const std::string strPath = NativeOf(strDest, szPath);
@@ -222,7 +224,7 @@ std::string CheckTree(const Tree& tree, const std::string& strData, const std::s
         }
         if (static_cast<uint64_t>(st.st_size) != tree.nFileSize) return strPath + " has the wrong size";
         if (bNoTemp && stat((strPath + ".tmp").c_str(), &st) == 0) return strPath + ".tmp left behind";
-        if (bContents && !SameContents(NativeOf(strData, szPath), strPath)) return strPath + " differs";
+        if (bContents && !SameContents(NativeOf(strData, szPath), strPath, a, b)) return strPath + " differs";
     }
     return std::string();
 }

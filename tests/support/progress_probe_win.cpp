@@ -1,5 +1,4 @@
-#include <commctrl.h>
-
+#include "winapi.h"
 #include "dialogs.h"
 #include "resource.h"
 #include "support/progress_probe.h"
