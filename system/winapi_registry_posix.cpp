@@ -6,9 +6,10 @@
 // $XDG_CONFIG_HOME/update/registry.reg, with XDG_CONFIG_HOME defaulting to
 // $HOME/.config. It is a POSIX path, opened as it is. Like any REGEDIT4 file
 // it holds bytes in the system code page: key names, value names and string
-// data are kept as those bytes, and names compare without regard to the case
-// of ASCII letters. A missing or unreadable file, or one whose first line is
-// not REGEDIT4, holds no keys.
+// data are kept as those bytes. Names compare without regard to the case of
+// ASCII letters; the trail byte of a double-byte character is part of it,
+// never a backslash or a letter of its own. A missing or unreadable file, or
+// one whose first line is not REGEDIT4, holds no keys.
 //
 // The file is read afresh at every open, and a handle keeps the key's values
 // as they were then. Nothing here writes the file; write rights are refused
@@ -388,6 +389,7 @@ bool IsOtherPredefinedRoot(HKEY hKey) {
 
 }  // namespace
 
+// On failure *phkResult is null and no handle is made.
 LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR pszSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
     if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
@@ -423,6 +425,8 @@ LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR pszSubKey, DWORD, REGSAM samDesired, PHK
     return ERROR_SUCCESS;
 }
 
+// On failure nothing is written to pData; ERROR_MORE_DATA still gives the
+// type and the size needed.
 LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR pszValueName, LPDWORD pdwReserved, LPDWORD pdwType,
                          LPBYTE pData, LPDWORD pcbData) {
     const CodePageBytes cp = SystemBytes();
@@ -470,6 +474,7 @@ LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR pszValueName, LPDWORD pdwReserved, LP
     return ERROR_SUCCESS;
 }
 
+// A handle that is not open is left alone: ERROR_INVALID_HANDLE.
 LSTATUS RegCloseKey(HKEY hKey) {
     if (hKey == HKEY_CURRENT_USER) return ERROR_SUCCESS;
     RegKey* pKey = KeyOf(hKey);

@@ -59,8 +59,11 @@ TestRegistryKey::~TestRegistryKey() {
 }
 
 void TestRegistryKey::Set(const std::string& strName, DWORD dwType, const std::string& strData) {
+    // RegSetValueExA adds a string's terminator to the count when it follows
+    // the data; a byte that is not NUL there keeps the data as given.
+    const std::string strBuffer = strData + '\x01';
     const LONG lResult = RegSetValueExA(m_hKey, strName.c_str(), 0, dwType,
-                                        reinterpret_cast<const BYTE*>(strData.data()),
+                                        reinterpret_cast<const BYTE*>(strBuffer.data()),
                                         static_cast<DWORD>(strData.size()));
     if (lResult != ERROR_SUCCESS) ADD_FAILURE() << "RegSetValueExA " << strName << ": " << lResult;
 }

@@ -1,0 +1,91 @@
+// What an end-to-end run stands on: texts in code page 932, throwaway folders,
+// whole folder trees read back, and the product's registry key.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace e2e {
+
+// These sources are UTF-8; the program and the ANSI calls use code page 932.
+std::string Sjis(const std::string& strUtf8);
+// Back to UTF-8, for failure messages a person can read.
+std::string Utf8(const std::string& strSjis);
+
+// The folder of this test program, with a trailing backslash.
+std::string TestProgramDir();
+// The Update.exe built beside the tests (build/windows/flow).
+std::string BuiltUpdateExe();
+// build/windows/screenshots\, created when missing.
+std::string ScreenshotDir();
+
+// Whole-file helpers; they fail the current test on error.
+void WriteBytes(const std::string& strPath, const std::string& strBytes);
+std::string ReadBytes(const std::string& strPath);
+void MakeDir(const std::string& strPath);
+void CopyIn(const std::string& strFrom, const std::string& strTo);
+DWORD Attributes(const std::string& strPath);
+
+// n bytes of a pattern that differs with the seed, so swapped data shows.
+std::string Pattern(size_t n, uint32_t nSeed);
+
+// Every file and folder below a folder, by relative path (code page 932,
+// backslashes); folders end with a backslash and map to "".
+using Tree = std::map<std::string, std::string>;
+Tree ReadTree(const std::string& strDir);
+// Names what is missing, extra or different, without dumping contents.
+testing::AssertionResult SameTree(const Tree& expected, const Tree& actual);
+testing::AssertionResult SameBytes(const std::string& strExpected, const std::string& strActual);
+
+// A new empty folder under the temporary folder, unique to this process and
+// test, removed with everything in it when the object dies.
+class Scratch {
+public:
+    Scratch();
+    ~Scratch();
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    // Ends with a backslash.
+    const std::string& Path() const { return m_strPath; }
+
+private:
+    std::string m_strPath;
+};
+
+// HKCU\Software\UpdateE2E\<process>-<n><suffix>, created empty; deleted with
+// its values when the object dies (with its access given back first).
+class ProductKey {
+public:
+    explicit ProductKey(const std::string& strSuffix = std::string());
+    ~ProductKey();
+    ProductKey(const ProductKey&) = delete;
+    ProductKey& operator=(const ProductKey&) = delete;
+
+    // Relative to HKEY_CURRENT_USER.
+    const std::string& SubKey() const { return m_strSubKey; }
+    // REG_SZ holding the text and its terminator.
+    void SetString(const std::string& strName, const std::string& strValue);
+    // Data exactly as given.
+    void SetRaw(const std::string& strName, DWORD dwType, const std::string& strData);
+    // Leaves everyone only KEY_READ; Wine enforces it while its wineserver runs.
+    void MakeReadOnly();
+
+private:
+    std::string m_strSubKey;
+    HKEY m_hKey = nullptr;
+    bool m_bReadOnly = false;
+};
+
+}  // namespace e2e
