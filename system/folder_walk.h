@@ -19,6 +19,7 @@ struct FolderItem {
                               // bytes, which a careless writer may have left invalid)
     bool bInCodePage;         // whether the name has a code page 932 form
     ItemKind kind;            // what the name leads to, links followed
+    bool bLink;               // a symbolic link or junction rather than the thing itself
     uint64_t nSize;           // bytes, for a file
 };
 

@@ -41,6 +41,8 @@ bool ListFolder(const std::string& strFolder, std::vector<FolderItem>& items, st
         item.bInCodePage = Utf8ToCp932(strName, item.strName);
         if (!item.bInCodePage) item.strName.clear();
         item.kind = KindOfPath(strPrefix + strName, &item.nSize);
+        struct stat stLink;
+        item.bLink = lstat((strPrefix + strName).c_str(), &stLink) == 0 && S_ISLNK(stLink.st_mode);
         items.push_back(item);
     }
     const int nError = errno;

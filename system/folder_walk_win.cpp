@@ -51,6 +51,9 @@ bool ListFolder(const std::string& strFolder, std::vector<FolderItem>& items, st
             item.bInCodePage = Utf8ToCp932(item.strUtf8Name, item.strName);
         }
         if (!item.bInCodePage) item.strName.clear();
+        // Only links: other reparse points (cloud placeholders) hold their own contents.
+        item.bLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                     (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             item.kind = ITEM_FOLDER;
         } else {

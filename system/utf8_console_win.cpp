@@ -2,9 +2,10 @@
 #include "utf8_console.h"
 
 #include <cstdlib>
-#include <shellapi.h>
 
 #include "wide_text_win.h"
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 namespace {
 

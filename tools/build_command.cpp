@@ -85,27 +85,17 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
         const HeaderProblem headerProblem = CheckUpdateHeader(image.header);
         if (headerProblem != HEADER_OK) problems.push_back(DescribeHeaderProblem(headerProblem));
     }
-    if (!problems.empty()) {
-        for (const std::string& strProblem : problems) report.Message(strProblem);
-        return report.Fail("nothing written: " + std::to_string(problems.size()) +
-                           (problems.size() == 1 ? " problem" : " problems"));
-    }
+    if (!problems.empty()) return report.Refuse(problems);
 
+    image.entries = ManifestEntries(entries, dwInfo);
     size_t nFolders = 0;
-    for (const TreeEntry& tree : entries) {
-        FileEntry entry;
-        std::memset(&entry, 0, sizeof entry);
-        std::memcpy(entry.szPath, tree.strPath.data(), tree.strPath.size());
-        entry.lAmount = tree.lAmount;
-        entry.dwInfo = dwInfo;
-        image.entries.push_back(entry);
-        if (tree.bFolder) ++nFolders;
-    }
+    for (const TreeEntry& tree : entries) nFolders += tree.bFolder ? 1 : 0;
     image.header.dwEntryCount = static_cast<uint32_t>(image.entries.size());
     if (!WriteManifest(strOut, image, strError)) {
         return report.Fail("cannot write '" + ShowUtf8(strOut) + "': " + strError);
     }
-    out << "wrote " << ShowUtf8(strOut) << ": " << image.entries.size() << " entries (" << nFolders
-        << " directories, " << image.entries.size() - nFolders << " files)\n";
+    out << "wrote " << ShowUtf8(strOut) << ": " << Counted(image.entries.size(), "entry", "entries") << " ("
+        << Counted(nFolders, "directory", "directories") << ", "
+        << Counted(image.entries.size() - nFolders, "file", "files") << ")\n";
     return TOOL_OK;
 }

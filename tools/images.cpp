@@ -26,7 +26,7 @@ std::string Shorter(uint64_t nFileSize, uint32_t nHeaderSize) {
 }
 
 std::string CountBeyond(uint64_t nFileSize, uint32_t nHeaderSize, uint32_t nCount) {
-    return "the header counts " + std::to_string(nCount) + " entries (" +
+    return "the header counts " + Counted(nCount, "entry", "entries") + " (" +
            std::to_string(static_cast<uint64_t>(nCount) * FILE_ENTRY_SIZE) + " bytes), but the file has " +
            std::to_string(nFileSize - nHeaderSize) + " bytes after its " + std::to_string(nHeaderSize) +
            "-byte header";
@@ -155,7 +155,7 @@ bool ReadManifestFile(const std::string& strPath, uint32_t nHeaderSize, uint32_t
     if (!RecordsFit(nFileSize, nHeaderSize, nCount)) return true;
     const uint64_t nWanted = nHeaderSize + static_cast<uint64_t>(nCount) * FILE_ENTRY_SIZE;
     if (nWanted > kMaxManifestBytes) {
-        strError = "the header counts " + std::to_string(nCount) + " entries, more than this tool reads";
+        strError = "the header counts " + Counted(nCount, "entry", "entries") + ", more than this tool reads";
         return false;
     }
     if (!ReadHostFile(strPath, nWanted, strBytes, nFileSize, strError)) return false;

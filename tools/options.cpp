@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "host_files.h"
+#include "texts.h"
 #include "tool.h"
 
 namespace {
@@ -117,6 +118,11 @@ int CommandReport::UsageError(const std::string& strMessage) const {
     Message(strMessage);
     m_err << "usage: " << m_pszUsage << "\n";
     return TOOL_USAGE;
+}
+
+int CommandReport::Refuse(const std::vector<std::string>& problems) const {
+    for (const std::string& strProblem : problems) Message(strProblem);
+    return Fail("nothing written: " + Counted(problems.size(), "problem", "problems"));
 }
 
 std::string LastComponent(const std::string& strPath) {

@@ -37,6 +37,8 @@ public:
     void Message(const std::string& strMessage) const;
     int Fail(const std::string& strMessage) const;       // message, then TOOL_FAILED
     int UsageError(const std::string& strMessage) const;  // message and usage, then TOOL_USAGE
+    // Each problem, then how many kept the output from being written; TOOL_FAILED.
+    int Refuse(const std::vector<std::string>& problems) const;
     const char* Usage() const { return m_pszUsage; }
 
 private:

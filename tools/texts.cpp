@@ -165,6 +165,10 @@ std::string JsonString(const std::string& strUtf8) {
     return strOut + "\"";
 }
 
+std::string Counted(size_t n, const char* pszOne, const char* pszMany) {
+    return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);
+}
+
 std::string HexBytes(const void* pData, size_t n) {
     static const char kDigits[] = "0123456789abcdef";
     const unsigned char* p = static_cast<const unsigned char*>(pData);

@@ -21,6 +21,9 @@ std::string CharactersOutsideCp932(const std::string& strUtf8);
 // A JSON string literal, quotes included, of UTF-8 text.
 std::string JsonString(const std::string& strUtf8);
 
+// "1 entry", "2 entries".
+std::string Counted(size_t n, const char* pszOne, const char* pszMany);
+
 std::string HexBytes(const void* pData, size_t n);
 bool AllZero(const void* pData, size_t n);
 

@@ -95,6 +95,11 @@ private:
             Problem(strShown, "neither a file nor a folder (a device, pipe, socket or broken link)");
             return false;
         }
+        // A link may lead back to a folder above it, and the tree would have no end.
+        if (bFolder && item.bLink) {
+            Problem(strShown, "a link to a folder, which is not followed (put the folder itself there)");
+            return false;
+        }
         const char* pszInside = bFolder ? " (its contents were not examined)" : "";
         if (strEntry.size() > MAX_RELATIVE_PATH) {
             Problem(strShown, "the path is " + std::to_string(strEntry.size()) +
@@ -170,4 +175,18 @@ int32_t TotalAmount(const std::vector<TreeEntry>& entries) {
         if (!entry.bFolder) nTotal += static_cast<uint32_t>(entry.lAmount);
     }
     return static_cast<int32_t>(nTotal);
+}
+
+std::vector<FileEntry> ManifestEntries(const std::vector<TreeEntry>& entries, uint32_t dwInfo) {
+    std::vector<FileEntry> records;
+    for (const TreeEntry& tree : entries) {
+        FileEntry entry;
+        std::memset(&entry, 0, sizeof entry);
+        // CollectTree keeps every path within MAX_RELATIVE_PATH.
+        std::memcpy(entry.szPath, tree.strPath.data(), tree.strPath.size());
+        entry.lAmount = tree.lAmount;
+        entry.dwInfo = dwInfo;
+        records.push_back(entry);
+    }
+    return records;
 }

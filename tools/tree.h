@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "manifest.h"
+
 enum AmountMode {
     AMOUNT_BYTES,  // a file's size
     AMOUNT_KIB,    // a file's size in KiB, rounded up
@@ -27,10 +29,14 @@ struct TreeEntry {
 // install as it is adds a message to problems: a name with no code page 932
 // form, a path over the limit, a name Windows would not keep or the program
 // would misread, a file too large for its amount, names that differ only in
-// case. A folder with a problem is not entered. strSkipName is a top-level
+// case, a link to a folder (links to files are followed). A folder with a
+// problem is not entered. strSkipName is a top-level
 // file left out (the manifest being written there); empty for none.
 void CollectTree(const std::string& strRoot, AmountMode mode, const std::string& strSkipName,
                  std::vector<TreeEntry>& entries, std::vector<std::string>& problems);
+
+// The manifest records of the entries, each with dwInfo.
+std::vector<FileEntry> ManifestEntries(const std::vector<TreeEntry>& entries, uint32_t dwInfo);
 
 // The sum of the file entries' amounts, modulo 2^32 as the program keeps it.
 int32_t TotalAmount(const std::vector<TreeEntry>& entries);

@@ -43,27 +43,17 @@ int RunUninstallManifest(const std::vector<std::string>& args, std::ostream& out
     // The manifest being written is no part of what it lists.
     const std::string strSkip = DirectlyInFolder(strOut, strTree) ? LastComponent(strOut) : std::string();
     CollectTree(strTree, mode, strSkip, entries, problems);
-    if (!problems.empty()) {
-        for (const std::string& strProblem : problems) report.Message(strProblem);
-        return report.Fail("nothing written: " + std::to_string(problems.size()) +
-                           (problems.size() == 1 ? " problem" : " problems"));
-    }
+    if (!problems.empty()) return report.Refuse(problems);
 
     UninstallImage image;
     std::memset(&image.header, 0, sizeof image.header);
-    for (const TreeEntry& tree : entries) {
-        FileEntry entry;
-        std::memset(&entry, 0, sizeof entry);
-        std::memcpy(entry.szPath, tree.strPath.data(), tree.strPath.size());
-        entry.lAmount = tree.lAmount;
-        image.entries.push_back(entry);
-    }
+    image.entries = ManifestEntries(entries, 0);
     image.header.dwEntryCount = static_cast<uint32_t>(image.entries.size());
     image.header.lTotalAmount = TotalAmount(entries);
     if (!WriteManifest(strOut, image, strError)) {
         return report.Fail("cannot write '" + ShowUtf8(strOut) + "': " + strError);
     }
-    out << "wrote " << ShowUtf8(strOut) << ": " << image.entries.size() << " entries, total amount "
+    out << "wrote " << ShowUtf8(strOut) << ": " << Counted(image.entries.size(), "entry", "entries") << ", total amount "
         << image.header.lTotalAmount << "\n";
     return TOOL_OK;
 }
