@@ -13,6 +13,10 @@ bool ReadHostFile(const std::string& strPath, uint64_t nMaxBytes, std::string& s
 // Creates or empties strPath and writes strBytes, pushed to the disk.
 bool WriteHostFile(const std::string& strPath, const std::string& strBytes, std::string& strError);
 
+// Creates or resizes strPath to nSize bytes, zeros where it grows (without
+// writing them, where the file system allows).
+bool SetHostFileSize(const std::string& strPath, uint64_t nSize);
+
 // Moves strFrom over strTo, replacing what was there.
 bool ReplaceHostFile(const std::string& strFrom, const std::string& strTo, std::string& strError);
 
@@ -20,6 +24,10 @@ bool RemoveHostFile(const std::string& strPath);
 
 // True when the folder exists afterwards.
 bool MakeHostFolder(const std::string& strPath);
+
+// Makes strLink a link to the folder strTarget (a path relative to the
+// link's folder); false where the system or the user may not make links.
+bool MakeHostFolderLink(const std::string& strTarget, const std::string& strLink);
 
 // Removes a file or a folder with everything in it; links are removed, not followed.
 void RemoveHostTree(const std::string& strPath);

@@ -85,6 +85,13 @@ bool WriteHostFile(const std::string& strPath, const std::string& strBytes, std:
     return close(fd) == 0 || Fail(strError);
 }
 
+bool SetHostFileSize(const std::string& strPath, uint64_t nSize) {
+    const int fd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    const bool bOk = ftruncate(fd, static_cast<off_t>(nSize)) == 0;
+    return close(fd) == 0 && bOk;
+}
+
 bool ReplaceHostFile(const std::string& strFrom, const std::string& strTo, std::string& strError) {
     return rename(strFrom.c_str(), strTo.c_str()) == 0 || Fail(strError);
 }
@@ -94,6 +101,10 @@ bool RemoveHostFile(const std::string& strPath) { return unlink(strPath.c_str())
 bool MakeHostFolder(const std::string& strPath) {
     struct stat st;
     return mkdir(strPath.c_str(), 0777) == 0 || (stat(strPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
+bool MakeHostFolderLink(const std::string& strTarget, const std::string& strLink) {
+    return symlink(strTarget.c_str(), strLink.c_str()) == 0;
 }
 
 void RemoveHostTree(const std::string& strPath) {

@@ -111,6 +111,17 @@ bool WriteHostFile(const std::string& strPath, const std::string& strBytes, std:
     return CloseHandle(h) || Fail(strError);
 }
 
+bool SetHostFileSize(const std::string& strPath, uint64_t nSize) {
+    const std::wstring strWide = WideFileName(strPath);
+    if (strWide.empty()) return false;
+    HANDLE h = CreateFileW(strWide.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(nSize);
+    const bool bOk = SetFilePointerEx(h, position, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    return CloseHandle(h) && bOk;
+}
+
 bool ReplaceHostFile(const std::string& strFrom, const std::string& strTo, std::string& strError) {
     const std::wstring strWideFrom = WideFileName(strFrom);
     const std::wstring strWideTo = WideFileName(strTo);
@@ -130,6 +141,22 @@ bool RemoveHostFile(const std::string& strPath) {
 bool MakeHostFolder(const std::string& strPath) {
     const std::wstring strWide = WideFileName(strPath);
     return !strWide.empty() && (CreateDirectoryW(strWide.c_str(), nullptr) || IsFolder(strWide));
+}
+
+bool MakeHostFolderLink(const std::string& strTarget, const std::string& strLink) {
+    std::wstring strWideTarget;
+    const std::wstring strWideLink = WideFileName(strLink);
+    if (strWideLink.empty() || !Utf8ToWide(strTarget, strWideTarget)) return false;
+    for (wchar_t& c : strWideTarget) {
+        if (c == L'/') c = L'\\';
+    }
+    // 0x2: SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE, for developer mode; older headers lack it.
+    if (!CreateSymbolicLinkW(strWideLink.c_str(), strWideTarget.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2)) {
+        return false;
+    }
+    // Some implementations report success and make nothing.
+    const DWORD dw = GetFileAttributesW(strWideLink.c_str());
+    return dw != INVALID_FILE_ATTRIBUTES && (dw & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 void RemoveHostTree(const std::string& strPath) {

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "copier.h"
+#include "cp932_text.h"
 #include "folder_walk.h"
 #include "host_files.h"
 #include "images.h"
@@ -39,6 +40,7 @@ public:
 
     // Everything under data/, keyed by its path with ASCII case folded, as Windows matches names.
     void WalkData(const std::string& strHostFolder, const std::string& strRelative) {
+        if (strRelative.empty()) m_strData = strHostFolder;
         std::vector<FolderItem> items;
         std::string strError;
         if (!ListFolder(strHostFolder, items, strError)) {
@@ -60,7 +62,8 @@ public:
             }
             if (item.kind != ITEM_FOLDER) continue;
             if (item.bLink) {
-                Warning(Shown("data\\" + strPath) + " is a link to a folder; its contents were not examined");
+                Warning(Shown("data\\" + strPath) +
+                        " is a link to a folder; files in it that no entry lists are not reported");
                 continue;
             }
             if (strPath.size() + 1 > kMaxSourcePath) {
@@ -149,8 +152,18 @@ private:
     }
 
     DataItem* Source(const std::string& strPath) {
-        const auto found = m_data.find(FoldCp932Case(strPath));
-        return found == m_data.end() ? nullptr : &found->second;
+        const std::string strKey = FoldCp932Case(strPath);
+        const auto found = m_data.find(strKey);
+        if (found != m_data.end()) return &found->second;
+        // Not walked (inside a linked folder): the file system answers, as it will the program.
+        std::string strUtf8;
+        if (m_strData.empty() || !Cp932ToUtf8(strPath, strUtf8)) return nullptr;
+        for (char& c : strUtf8) {
+            if (c == '\\') c = '/';  // in UTF-8 a 0x5C byte is always a backslash of its own
+        }
+        const ItemKind kind = KindOfPath(JoinHostPath(m_strData, strUtf8));
+        if (kind == ITEM_MISSING) return nullptr;
+        return &m_data.emplace(strKey, DataItem{strPath, kind, false}).first->second;
     }
 
     void CheckFileSource(size_t i, const FileEntry& entry, const std::string& strPath) {
@@ -183,6 +196,7 @@ private:
     }
 
     const CommandReport& m_report;
+    std::string m_strData;  // the data folder when it exists
     std::map<std::string, DataItem> m_data;
     size_t m_nErrors = 0;
     size_t m_nWarnings = 0;

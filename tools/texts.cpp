@@ -68,29 +68,37 @@ size_t Cp932CharLength(const std::string& strCp932, size_t i) {
     return 1;
 }
 
+namespace {
+
+// Whether the character of n bytes at strCp932[i] may be one: the byte
+// classes decide that the same way on every system; the converter then
+// knows which of those are assigned.
+bool IsCandidate(const std::string& strCp932, size_t i, size_t n) {
+    const unsigned char b = static_cast<unsigned char>(strCp932[i]);
+    return !IsControl(b) && (b < 0x80 || n == 2 || (Cp932().abClass[b] & BYTE_CLASS_SINGLE));
+}
+
+}  // namespace
+
 std::string ShowCp932(const std::string& strCp932, bool* pbExact) {
-    bool bExact = true;
     std::string strOut;
     // Most texts convert whole; only one that does not is taken apart.
-    bool bControl = false;
-    for (char c : strCp932) bControl = bControl || IsControl(static_cast<unsigned char>(c));
-    if (!bControl && Cp932ToUtf8(strCp932, strOut)) {
+    bool bCandidates = true;
+    for (size_t i = 0; i < strCp932.size() && bCandidates; i += Cp932CharLength(strCp932, i)) {
+        bCandidates = IsCandidate(strCp932, i, Cp932CharLength(strCp932, i));
+    }
+    if (bCandidates && Cp932ToUtf8(strCp932, strOut)) {
         if (pbExact != nullptr) *pbExact = true;
         return strOut;
     }
     strOut.clear();
+    bool bExact = true;
     size_t i = 0;
     while (i < strCp932.size()) {
         const unsigned char b = static_cast<unsigned char>(strCp932[i]);
-        if (IsControl(b)) {
-            AppendEscape(strOut, b);
-            bExact = false;
-            ++i;
-            continue;
-        }
         const size_t n = Cp932CharLength(strCp932, i);
         std::string strChar;
-        if (Cp932ToUtf8(strCp932.substr(i, n), strChar)) {
+        if (IsCandidate(strCp932, i, n) && Cp932ToUtf8(strCp932.substr(i, n), strChar)) {
             strOut += strChar;
             i += n;
         } else {

@@ -2,6 +2,7 @@
 // refusal, after which nothing is written.
 #include <gtest/gtest.h>
 
+#include "host_files.h"
 #include "support/tool_fixture.h"
 
 namespace {
@@ -204,6 +205,24 @@ TEST_F(ToolBuildTest, EveryOffenderIsNamedBeforeItStops) {
     EXPECT_FALSE(Exists(kManifest));
 }
 
+TEST_F(ToolBuildTest, AFileTooLargeForItsAmountIsRefusedInBytesOnly) {
+    // Sizes without contents: the files take no room where the file system allows.
+    MakeFolder(kDataDir);
+    ASSERT_TRUE(SetHostFileSize(Path("bundle/data/largest"), 0x7FFFFFFF));
+    ASSERT_TRUE(SetHostFileSize(Path("bundle/data/over"), 0x80000000u));
+    ToolResult result = Run(BuildArgs());
+    EXPECT_EQ(1, result.nExit);
+    EXPECT_NE(std::string::npos, result.strErr.find("updtool: build: 'over': the file is 2147483648 bytes; an amount in "
+                                                      "bytes may be at most 2147483647"))
+        << result.strErr;
+    EXPECT_NE(std::string::npos, result.strErr.find("nothing written: 1 problem\n")) << result.strErr;
+    EXPECT_FALSE(Exists(kManifest));
+
+    result = Run(BuildArgs({"--amount", "kib"}));
+    ASSERT_EQ(0, result.nExit) << result.strErr;
+    EXPECT_EQ((std::vector<int32_t>{2097152, 2097152}), Amounts(LoadUpdate(kManifest)));
+}
+
 TEST_F(ToolBuildTest, NamesDifferingOnlyInCaseAreRefused) {
     MakeFile("bundle/data/Readme.txt", "1");
     MakeFile("bundle/data/README.TXT", "2");
@@ -211,6 +230,16 @@ TEST_F(ToolBuildTest, NamesDifferingOnlyInCaseAreRefused) {
     const ToolResult result = Run(BuildArgs());
     EXPECT_EQ(1, result.nExit);
     EXPECT_NE(std::string::npos, result.strErr.find("differs only in case")) << result.strErr;
+    EXPECT_FALSE(Exists(kManifest));
+}
+
+TEST_F(ToolBuildTest, LinksToFoldersAreRefusedSoThatALoopEnds) {
+    MakeFile("bundle/data/real/f.txt", "f");
+    if (!MakeHostFolderLink(".", Path("bundle/data/loop"))) GTEST_SKIP() << "no folder links here";
+    const ToolResult result = Run(BuildArgs());
+    EXPECT_EQ(1, result.nExit);
+    EXPECT_NE(std::string::npos, result.strErr.find("updtool: build: 'loop\\': a link to a folder")) << result.strErr;
+    EXPECT_NE(std::string::npos, result.strErr.find("nothing written: 1 problem\n")) << result.strErr;
     EXPECT_FALSE(Exists(kManifest));
 }
 

@@ -1,6 +1,7 @@
 // updtool check: the verdict on a bundle folder and the reason for it.
 #include <gtest/gtest.h>
 
+#include "host_files.h"
 #include "support/manifest_builder.h"
 #include "support/tool_fixture.h"
 
@@ -148,6 +149,16 @@ TEST_F(ToolCheckTest, MissingPartsOfTheBundle) {
     result = Run({"check", Path("nowhere")});
     EXPECT_EQ(1, result.nExit);
     EXPECT_NE(std::string::npos, result.strErr.find("is not a folder")) << result.strErr;
+}
+
+TEST_F(ToolCheckTest, SourcesThroughALinkedFolderAreFound) {
+    MakeBundle({MakeEntry("bin\\"), MakeEntry("bin\\a.exe")}, {"real/a.exe"});
+    if (!MakeHostFolderLink("real", Path("bundle/data/bin"))) GTEST_SKIP() << "no folder links here";
+    const ToolResult result = Check();
+    EXPECT_EQ(0, result.nExit) << result.strErr;
+    EXPECT_NE(std::string::npos, result.strErr.find("warning: 'data\\bin' is a link to a folder")) << result.strErr;
+    // The link is not walked, so its file is not counted twice.
+    EXPECT_NE(std::string::npos, result.strOut.find(", 2 warnings\n")) << result.strOut;
 }
 
 TEST_F(ToolCheckTest, WrongCommandLinesAreUsageErrors) {

@@ -23,6 +23,7 @@ TEST(ToolTextsTest, ShowsCodePage932InUtf8AndEscapesWhatIsNoCharacter) {
         {"A\x82", "A\\x82", false},              // a lead byte without its trail
         {"\x82\xa0\x82", "あ\\x82", false},
         {"x\x01y\x7f", "x\\x01y\\x7F", false},   // control bytes never reach a terminal
+        {"\x80\xa0\xfd", "\\x80\\xA0\\xFD", false},  // no characters, whatever a converter maps them to
     };
     for (const Case& c : cases) {
         bool bExact = !c.bExact;
