@@ -82,6 +82,15 @@ void DescribeCodePage(UINT nCodePage, CodePageBytes& bytes) {
     Mark(bytes, ByteRange{0x01, 0xFE}, BYTE_CLASS_TRAIL);
 }
 
+size_t CharLengthAt(const CodePageBytes& bytes, const std::string& str, size_t i) {
+    if (bytes.bDoubleByte && i + 1 < str.size() &&
+        (bytes.abClass[static_cast<unsigned char>(str[i])] & BYTE_CLASS_LEAD) &&
+        (bytes.abClass[static_cast<unsigned char>(str[i + 1])] & BYTE_CLASS_TRAIL)) {
+        return 2;
+    }
+    return 1;
+}
+
 void LoadActiveCodePage() { UseCodePage(GetACP()); }
 
 void UseCodePage(UINT nCodePage) { DescribeCodePage(nCodePage, g_activeCodePage); }

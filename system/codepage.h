@@ -3,6 +3,9 @@
 // during a run; tests may pick one explicitly with UseCodePage.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "winapi.h"
 
 // Classes of one byte value under a code page; a value may be lead and trail at once.
@@ -27,6 +30,11 @@ void DescribeCodePage(UINT nCodePage, CodePageBytes& bytes);
 // Lead-byte ranges (pairs, ending with 0, 0) of the code pages that have a
 // built-in table, or null for any other code page.
 const BYTE* BuiltInLeadByteRanges(UINT nCodePage);
+
+// Bytes of the character at offset i of str, 1 or 2: a lead byte with a
+// trail byte after it is one character, so that trail byte (a backslash or a
+// letter, say) is never taken for a character of its own.
+size_t CharLengthAt(const CodePageBytes& bytes, const std::string& str, size_t i);
 
 void LoadActiveCodePage();
 void UseCodePage(UINT nCodePage);

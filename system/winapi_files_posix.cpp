@@ -40,6 +40,16 @@ bool Fail(DWORD dwError) {
 
 bool FailErrno() { return Fail(ErrorFromErrno(errno)); }
 
+HANDLE FailHandle(DWORD dwError) {
+    SetLastError(dwError);
+    return INVALID_HANDLE_VALUE;
+}
+
+DWORD FailCount(DWORD dwError) {
+    SetLastError(dwError);
+    return 0;
+}
+
 FileObject* FileOf(HANDLE h) {
     if (h == nullptr || h == INVALID_HANDLE_VALUE) return nullptr;
     FileObject* pFile = static_cast<FileObject*>(h);
@@ -111,16 +121,16 @@ HANDLE CreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATT
     struct stat st;
     const bool bExists = stat(strNative.c_str(), &st) == 0;
     if (bExists) {
-        if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
-        if (dwDisposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS), INVALID_HANDLE_VALUE;
+        if (S_ISDIR(st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
+        if (dwDisposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
         if (!SharingAllows(st, dwAccess, dwShare)) {
-            return Fail(ERROR_SHARING_VIOLATION), INVALID_HANDLE_VALUE;
+            return FailHandle(ERROR_SHARING_VIOLATION);
         }
         const bool bWrites = (dwAccess & GENERIC_WRITE) || dwDisposition == CREATE_ALWAYS ||
                              dwDisposition == TRUNCATE_EXISTING;
-        if (bWrites && IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
+        if (bWrites && IsReadOnly(st)) return FailHandle(ERROR_ACCESS_DENIED);
     } else if (dwDisposition == OPEN_EXISTING || dwDisposition == TRUNCATE_EXISTING) {
-        return Fail(MissingError(strNative)), INVALID_HANDLE_VALUE;
+        return FailHandle(MissingError(strNative));
     }
 
     int nFlags = O_CLOEXEC;
@@ -137,19 +147,19 @@ HANDLE CreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATT
         case OPEN_ALWAYS: nFlags |= O_CREAT; break;
         case TRUNCATE_EXISTING: nFlags |= O_TRUNC; break;
         case OPEN_EXISTING: break;
-        default: return Fail(ERROR_INVALID_PARAMETER), INVALID_HANDLE_VALUE;
+        default: return FailHandle(ERROR_INVALID_PARAMETER);
     }
     // O_TRUNC needs write access on Linux; a CREATE_ALWAYS reader is rare but legal.
     if ((nFlags & O_TRUNC) && (nFlags & O_ACCMODE) == O_RDONLY) nFlags = (nFlags & ~O_ACCMODE) | O_RDWR;
     const mode_t mode = (dwFlags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
     const int fd = open(strNative.c_str(), nFlags, mode);
     if (fd < 0) {
-        if (errno == ENOENT) return Fail(MissingError(strNative)), INVALID_HANDLE_VALUE;
-        return FailErrno(), INVALID_HANDLE_VALUE;
+        if (errno == ENOENT) return FailHandle(MissingError(strNative));
+        return FailHandle(ErrorFromErrno(errno));
     }
     if (fstat(fd, &st) != 0) {
         close(fd);
-        return FailErrno(), INVALID_HANDLE_VALUE;
+        return FailHandle(ErrorFromErrno(errno));
     }
     FileObject* pFile = new FileObject{fd, st.st_dev, st.st_ino, dwAccess, dwShare};
     g_openFiles.push_back(pFile);
@@ -351,13 +361,13 @@ DWORD GetTempPathA(DWORD nSize, LPSTR pBuffer) {
 void OverrideModuleFileName(const std::string& strNativePath) { g_strModuleOverride = strNativePath; }
 
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR pBuffer, DWORD nSize) {
-    if (hModule != nullptr) return Fail(ERROR_INVALID_HANDLE), 0;
+    if (hModule != nullptr) return FailCount(ERROR_INVALID_HANDLE);
     char szNative[PATH_MAX];
     if (!g_strModuleOverride.empty()) {
         std::snprintf(szNative, sizeof szNative, "%s", g_strModuleOverride.c_str());
     } else {
         const ssize_t n = readlink("/proc/self/exe", szNative, sizeof szNative - 1);
-        if (n < 0) return FailErrno(), 0;
+        if (n < 0) return FailCount(ErrorFromErrno(errno));
         szNative[n] = '\0';
     }
     std::string strPath;

@@ -55,23 +55,13 @@ std::set<RegKey*> g_liveKeys;
 
 // ---- names in the system code page ----
 
-// Bytes of the character at i: a lead byte and its trail byte are one
-// character, so a trail byte that equals '\\' or a letter is neither.
-size_t CharLength(const CodePageBytes& cp, const std::string& str, size_t i) {
-    if (cp.bDoubleByte && i + 1 < str.size() &&
-        (cp.abClass[static_cast<unsigned char>(str[i])] & BYTE_CLASS_LEAD) &&
-        (cp.abClass[static_cast<unsigned char>(str[i + 1])] & BYTE_CLASS_TRAIL)) {
-        return 2;
-    }
-    return 1;
-}
 
 char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool SameName(const CodePageBytes& cp, const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size();) {
-        const size_t n = CharLength(cp, a, i);
+        const size_t n = CharLengthAt(cp, a, i);
         if (n == 2 ? a.compare(i, 2, b, i, 2) != 0 : FoldAscii(a[i]) != FoldAscii(b[i])) {
             return false;
         }
@@ -84,7 +74,7 @@ bool SameName(const CodePageBytes& cp, const std::string& a, const std::string& 
 std::vector<std::string> SplitKeyPath(const CodePageBytes& cp, const std::string& str) {
     std::vector<std::string> names(1);
     for (size_t i = 0; i < str.size();) {
-        const size_t n = CharLength(cp, str, i);
+        const size_t n = CharLengthAt(cp, str, i);
         if (n == 1 && str[i] == '\\') {
             names.emplace_back();
         } else {
@@ -224,7 +214,7 @@ private:
         if (i >= str.size() || str[i] != '"') return false;
         ++i;
         while (i < str.size()) {
-            const size_t n = CharLength(m_cp, str, i);
+            const size_t n = CharLengthAt(m_cp, str, i);
             if (n == 2) {
                 strOut.append(str, i, 2);
             } else if (str[i] == '"') {

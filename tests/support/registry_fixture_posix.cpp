@@ -42,14 +42,6 @@ std::string ReadText(const std::string& strPath) {
     return text.str();
 }
 
-size_t CharLength(const CodePageBytes& cp, const std::string& str, size_t i) {
-    if (cp.bDoubleByte && i + 1 < str.size() &&
-        (cp.abClass[static_cast<unsigned char>(str[i])] & BYTE_CLASS_LEAD) &&
-        (cp.abClass[static_cast<unsigned char>(str[i + 1])] & BYTE_CLASS_TRAIL)) {
-        return 2;
-    }
-    return 1;
-}
 
 // "..." with \ and " escaped; the trail byte of a double-byte character is
 // part of it and is never escaped, as the file's readers walk characters.
@@ -58,7 +50,7 @@ std::string Quote(const std::string& strBytes) {
     DescribeCodePage(GetACP(), cp);
     std::string strOut = "\"";
     for (size_t i = 0; i < strBytes.size();) {
-        const size_t n = CharLength(cp, strBytes, i);
+        const size_t n = CharLengthAt(cp, strBytes, i);
         if (n == 1 && (strBytes[i] == '\\' || strBytes[i] == '"')) strOut += '\\';
         strOut.append(strBytes, i, n);
         i += n;
