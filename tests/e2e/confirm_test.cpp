@@ -1,5 +1,6 @@
 // The confirmation dialog: what it says, and each way a user answers it.
 #include <functional>
+#include <ostream>
 
 #include "fixture.h"
 
@@ -34,6 +35,9 @@ struct Answer {
     bool bGoesOn;
 };
 
+// Names the case in test names (CTest puts it in place of the index).
+void PrintTo(const Answer& c, std::ostream* pOut) { *pOut << c.pszName; }
+
 const Answer kAnswers[] = {
     {"OkButton", [](HWND h) { return Click(h, IDOK); }, true},
     {"EnterKey", [](HWND h) { return PressKey(h, VK_RETURN); }, true},
@@ -63,8 +67,7 @@ TEST_P(ConfirmAnswer, InstallsOnlyWhenAccepted) {
     EXPECT_TRUE(SameTree(expected, ReadTree(Root())));
 }
 
-INSTANTIATE_TEST_SUITE_P(E2E, ConfirmAnswer, testing::ValuesIn(kAnswers),
-                         [](const testing::TestParamInfo<Answer>& info) { return info.param.pszName; });
+INSTANTIATE_TEST_SUITE_P(E2E, ConfirmAnswer, testing::ValuesIn(kAnswers));
 
 }  // namespace
 }  // namespace e2e

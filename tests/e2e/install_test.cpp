@@ -1,5 +1,7 @@
 // Whole updates: where the files and the manifest go, what the manifest
 // says afterwards, and what is left when a source is missing.
+#include <ostream>
+
 #include "fixture.h"
 
 namespace e2e {
@@ -54,6 +56,9 @@ struct InstallDirForm {
     bool bTrailingBackslash;
 };
 
+// Names the case in test names (CTest puts it in place of the index).
+void PrintTo(const InstallDirForm& c, std::ostream* pOut) { *pOut << c.pszName; }
+
 // Stored without its backslash, the folder still receives the files, but the
 // manifest is the folder's name followed by Uninstallinf.dat, in the parent.
 // 表 ends with the byte 0x5C, which is no backslash.
@@ -87,8 +92,7 @@ TEST_P(InstallDir, FilesGoInsideTheFolder) {
     EXPECT_TRUE(SameTree(expected, ReadTree(Root())));
 }
 
-INSTANTIATE_TEST_SUITE_P(E2E, InstallDir, testing::ValuesIn(kInstallDirForms),
-                         [](const testing::TestParamInfo<InstallDirForm>& info) { return info.param.pszName; });
+INSTANTIATE_TEST_SUITE_P(E2E, InstallDir, testing::ValuesIn(kInstallDirForms));
 
 // Japanese names throughout (program folder, key, value, entries), a
 // read-only file replaced, and records matched without regard to case.

@@ -10,6 +10,8 @@ namespace e2e {
 namespace {
 
 const DWORD kPollMs = 25;
+// How long a screenshot waits for the window to be painted.
+const DWORD kPaintMs = 2000;
 
 struct Search {
     DWORD dwProcessId;
@@ -58,6 +60,21 @@ LPARAM KeyData(UINT nVirtualKey, bool bUp) {
     LPARAM lParam = 1 | static_cast<LPARAM>(nScan << 16);
     if (bUp) lParam |= static_cast<LPARAM>(0xC0000000u);
     return lParam;
+}
+
+// Whether every pixel of a part of a bottom-up 24-bit image (given from the
+// top) has one colour.
+bool IsUniform(const BYTE* pBits, DWORD dwStride, int nImageHeight, const RECT& part) {
+    const BYTE* pFirst = nullptr;
+    for (int y = part.top; y < part.bottom; ++y) {
+        const BYTE* pRow = pBits + dwStride * static_cast<DWORD>(nImageHeight - 1 - y);
+        for (int x = part.left; x < part.right; ++x) {
+            const BYTE* pPixel = pRow + 3 * x;
+            if (pFirst == nullptr) pFirst = pPixel;
+            if (pPixel[0] != pFirst[0] || pPixel[1] != pFirst[1] || pPixel[2] != pFirst[2]) return false;
+        }
+    }
+    return true;
 }
 
 DWORD WINAPI OpenProbeBox(LPVOID) {
@@ -275,10 +292,26 @@ void SaveScreenshot(HWND hWnd, const std::string& strName) {
     HBITMAP hBitmap = CreateDIBSection(hMemory, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
     if (hBitmap != nullptr) {
         HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
-        BitBlt(hMemory, 0, 0, nWidth, nHeight, hScreen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
-        GdiFlush();
         const DWORD dwStride = (static_cast<DWORD>(nWidth) * 3 + 3) & ~3u;
         const DWORD dwImage = dwStride * static_cast<DWORD>(nHeight);
+        // A window just shown may not have painted its inside yet, which is
+        // then of one colour: taken again until it shows something, and once
+        // more after that so that the other controls catch up.
+        RECT client = {0, 0, 0, 0};
+        POINT origin = {0, 0};
+        GetClientRect(hWnd, &client);
+        ClientToScreen(hWnd, &origin);
+        OffsetRect(&client, origin.x - rect.left, origin.y - rect.top);
+        RECT whole = {0, 0, nWidth, nHeight};
+        IntersectRect(&client, &client, &whole);
+        const DWORD dwStart = GetTickCount();
+        for (bool bPainted = false;;) {
+            BitBlt(hMemory, 0, 0, nWidth, nHeight, hScreen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
+            GdiFlush();
+            if (bPainted || GetTickCount() - dwStart >= kPaintMs) break;
+            bPainted = !IsUniform(static_cast<const BYTE*>(pBits), dwStride, nHeight, client);
+            Sleep(kPollMs);
+        }
         BITMAPFILEHEADER file = {};
         file.bfType = 0x4D42;  // "BM"
         file.bfOffBits = sizeof file + sizeof info.bmiHeader;
