@@ -1,8 +1,8 @@
 #include "dialogs.h"
 
-#include <cstdio>
 
 #include "copier.h"
+#include "format.h"
 #include "manifest.h"
 #include "resource.h"
 #include "texts.h"
@@ -11,9 +11,9 @@ INT_PTR CALLBACK ConfirmDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM) {
     if (uMsg == WM_INITDIALOG) {
         // The product name is at most 60 bytes, so both texts fit.
         char szText[128];
-        std::snprintf(szText, sizeof szText, TEXT_CONFIRM_CAPTION_FORMAT, g_updateHeader.szProductName);
+        FormatText(szText, sizeof szText, TEXT_CONFIRM_CAPTION_FORMAT, g_updateHeader.szProductName);
         SetWindowTextA(hDlg, szText);
-        std::snprintf(szText, sizeof szText, TEXT_CONFIRM_MESSAGE_FORMAT, g_updateHeader.szProductName);
+        FormatText(szText, sizeof szText, TEXT_CONFIRM_MESSAGE_FORMAT, g_updateHeader.szProductName);
         SetDlgItemTextA(hDlg, IDC_MESSAGE, szText);
     } else if (uMsg == WM_COMMAND) {
         if (LOWORD(wParam) == IDOK) EndDialog(hDlg, 1);

@@ -1,11 +1,11 @@
 #include "update.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "copier.h"
 #include "dialogs.h"
 #include "file.h"
+#include "format.h"
 #include "manifest.h"
 #include "path.h"
 #include "registry.h"
@@ -60,8 +60,8 @@ int RunUpdate(HINSTANCE hInstance) {
 
     CRegistry registry;
     char szNotInstalledMsg[128];
-    std::snprintf(szNotInstalledMsg, sizeof szNotInstalledMsg, TEXT_NOT_INSTALLED_FORMAT,
-                  g_updateHeader.szProductName);
+    FormatText(szNotInstalledMsg, sizeof szNotInstalledMsg, TEXT_NOT_INSTALLED_FORMAT,
+               g_updateHeader.szProductName);
     if (!registry.Open(HKEY_CURRENT_USER, g_updateHeader.szRegistryKey)) {
         ShowMessage(szNotInstalledMsg, nullptr);
         return 0;

@@ -1,11 +1,11 @@
 #include "copier.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "resource.h"
 #include "file.h"
+#include "format.h"
 #include "manifest.h"
 #include "merge.h"
 #include "path.h"
@@ -52,14 +52,17 @@ void PumpOneMessage() {
 }
 
 // Copies source into the temporary file and moves it over the destination.
-bool InstallFile(HWND hwndProgress, const FileEntry& entry, const char* szDest,
+bool InstallFile(HWND hwndProgress, UninstallMerge& merge, const FileEntry& entry, const char* szDest,
                  const char* szSource, const char* szTemp) {
     CFile source;
     CFile temp;
     // The source first: a missing one must leave the installed file as it is.
     if (!source.Open(szSource, 0)) return false;
-    SetFileAttributesA(szTemp, FILE_ATTRIBUTE_NORMAL);
-    if (!temp.Open(szTemp, 1)) return false;
+    if (!temp.Open(szTemp, 1)) {
+        // A read-only leftover of an interrupted run stands in the way.
+        SetFileAttributesA(szTemp, FILE_ATTRIBUTE_NORMAL);
+        if (!temp.Open(szTemp, 1)) return false;
+    }
     for (;;) {
         SetProgress(hwndProgress, PercentOf(source));
         if (temp.CopyFrom(source, COPY_CHUNK_SIZE) < COPY_CHUNK_SIZE) break;
@@ -79,7 +82,7 @@ bool InstallFile(HWND hwndProgress, const FileEntry& entry, const char* szDest,
         // Read-only, hidden or system files are replaced like any other.
         SetFileAttributesA(szDest, FILE_ATTRIBUTE_NORMAL);
         if (MoveFileExA(szTemp, szDest, MOVEFILE_REPLACE_EXISTING)) {
-            MergeUninstallEntry(entry, false);
+            merge.Merge(entry, false);
             return true;
         }
     }
@@ -106,18 +109,21 @@ bool InstallEntries(HWND hwndProgress, const char* szInstallDir, const char* szD
     char szTemp[MAX_PATH];
     char szStatus[MAX_PATH];
     CreateDirectoryChain(szInstallDir);
+    UninstallMerge merge;
     for (uint32_t i = 0; i < g_updateHeader.dwEntryCount; ++i) {
         const FileEntry& entry = g_pUpdateEntries[i];
         if (!Join(szDest, szInstallDir, entry.szPath)) return false;
         if (IsDirectoryEntry(entry)) {
             CreateDirectoryChain(szDest);
-            MergeUninstallEntry(entry, true);
+            merge.Merge(entry, true);
             continue;
         }
-        if (!Join(szSource, szDataDir, entry.szPath) || !Join(szTemp, szDest, kTempSuffix)) return false;
-        std::snprintf(szStatus, sizeof szStatus, kCopyingFormat, entry.szPath);
+        if (!Join(szSource, szDataDir, entry.szPath) || !Join(szTemp, szDest, kTempSuffix) ||
+            !FormatText(szStatus, sizeof szStatus, kCopyingFormat, entry.szPath)) {
+            return false;
+        }
         SetDlgItemTextA(hwndProgress, IDC_STATUS, szStatus);
-        if (!InstallFile(hwndProgress, entry, szDest, szSource, szTemp)) return false;
+        if (!InstallFile(hwndProgress, merge, entry, szDest, szSource, szTemp)) return false;
     }
     return true;
 }

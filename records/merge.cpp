@@ -65,9 +65,39 @@ bool SameUninstallPath(const char* pszA, const char* pszB) {
     return true;
 }
 
+uint32_t UninstallPathKey(const char* pszPath) {
+    // FNV-1a over the bytes that the comparison sees, folded as it folds them.
+    uint32_t nKey = 2166136261u;
+    for (size_t i = 0; i < kPathSize && pszPath[i] != '\0'; ++i) {
+        nKey = (nKey ^ FoldByte(static_cast<unsigned char>(pszPath[i]))) * 16777619u;
+    }
+    return nKey;
+}
+
 void MergeUninstallEntry(const FileEntry& entry, bool bDirectory) {
+    UninstallMerge merge;
+    merge.Merge(entry, bDirectory);
+}
+
+UninstallMerge::UninstallMerge() { Rebuild(); }
+
+void UninstallMerge::Rebuild() {
+    m_keys.clear();
+    m_keys.reserve(static_cast<size_t>(g_uninstallHeader.dwEntryCount) + g_updateHeader.dwEntryCount);
+    for (uint32_t j = 0; j < g_uninstallHeader.dwEntryCount; ++j) {
+        m_keys.push_back(UninstallPathKey(g_pUninstallEntries[j].szPath));
+    }
+}
+
+void UninstallMerge::Merge(const FileEntry& entry, bool bDirectory) {
     UninstallHeader& header = g_uninstallHeader;
-    for (uint32_t j = 0; j < header.dwEntryCount; ++j) {
+    // Someone else changed the table's length: the keys no longer describe it.
+    if (m_keys.size() != header.dwEntryCount) Rebuild();
+    const uint32_t nKey = UninstallPathKey(entry.szPath);
+    const uint32_t* pKeys = m_keys.data();
+    const uint32_t nCount = header.dwEntryCount;
+    for (uint32_t j = 0; j < nCount; ++j) {
+        if (pKeys[j] != nKey) continue;
         FileEntry& record = g_pUninstallEntries[j];
         if (!SameUninstallPath(entry.szPath, record.szPath)) continue;
         if (!bDirectory) {
@@ -90,4 +120,5 @@ void MergeUninstallEntry(const FileEntry& entry, bool bDirectory) {
         header.lTotalAmount = Wrapping(header.lTotalAmount, entry.lAmount, 0);
     }
     ++header.dwEntryCount;
+    m_keys.push_back(nKey);
 }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iconv.h>
+#include <string>
+#include <vector>
 
 #include "codepage.h"
 #include "native_path_posix.h"
@@ -75,10 +77,29 @@ const char* IconvName(UINT nCodePage) {
     }
 }
 
+// Opening a converter costs more than converting a path, and every file
+// operation converts one: the last few are kept (the program has one thread).
+iconv_t Converter(const char* pszTo, const char* pszFrom) {
+    struct Cached {
+        std::string strTo;
+        std::string strFrom;
+        iconv_t cd;
+    };
+    static std::vector<Cached> s_cache;
+    for (const Cached& cached : s_cache) {
+        if (cached.strTo == pszTo && cached.strFrom == pszFrom) return cached.cd;
+    }
+    iconv_t cd = iconv_open(pszTo, pszFrom);
+    if (cd != reinterpret_cast<iconv_t>(-1)) s_cache.push_back(Cached{pszTo, pszFrom, cd});
+    return cd;
+}
+
 bool Convert(const char* pszTo, const char* pszFrom, const std::string& strIn,
              std::string& strOut) {
-    iconv_t cd = iconv_open(pszTo, pszFrom);
+    iconv_t cd = Converter(pszTo, pszFrom);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    // Back to the initial state, whatever the last conversion left.
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     strOut.assign(strIn.size() * 4 + 4, '\0');
     char* pIn = const_cast<char*>(strIn.data());
     size_t nIn = strIn.size();
@@ -86,7 +107,6 @@ bool Convert(const char* pszTo, const char* pszFrom, const std::string& strIn,
     size_t nOut = strOut.size();
     const bool bOk = iconv(cd, &pIn, &nIn, &pOut, &nOut) != static_cast<size_t>(-1) &&
                      iconv(cd, nullptr, nullptr, &pOut, &nOut) != static_cast<size_t>(-1);
-    iconv_close(cd);
     if (!bOk) return false;
     strOut.resize(strOut.size() - nOut);
     return true;

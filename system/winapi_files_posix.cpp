@@ -229,6 +229,13 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistance, PLONG plDistanceHigh, DWORD d
     }
     const int nWhence = dwMethod == FILE_BEGIN ? SEEK_SET : dwMethod == FILE_END ? SEEK_END : SEEK_CUR;
     const off_t nCurrent = lseek(pFile->fd, 0, SEEK_CUR);
+    // Asking where the pointer is, as every step of a copy does, takes one call.
+    if (nWhence == SEEK_CUR && nDistance == 0 && nCurrent >= 0 &&
+        (plDistanceHigh != nullptr || nCurrent <= 0xFFFFFFFEll)) {
+        if (plDistanceHigh != nullptr) *plDistanceHigh = static_cast<LONG>(static_cast<uint64_t>(nCurrent) >> 32);
+        SetLastError(ERROR_SUCCESS);
+        return static_cast<DWORD>(nCurrent);
+    }
     off_t nBase = 0;
     if (nWhence == SEEK_CUR) nBase = nCurrent;
     struct stat st;
@@ -343,7 +350,7 @@ BOOL SetFileAttributesA(LPCSTR pszName, DWORD dwAttributes) {
     const mode_t mode = (dwAttributes & FILE_ATTRIBUTE_READONLY)
                             ? (st.st_mode & 07777 & ~mode_t(0222))
                             : ((st.st_mode & 07777) | S_IWUSR);
-    if (chmod(strNative.c_str(), mode) != 0) return FailErrno();
+    if (mode != (st.st_mode & 07777) && chmod(strNative.c_str(), mode) != 0) return FailErrno();
     return TRUE;
 }
 

@@ -99,6 +99,41 @@ TEST_F(MergeTest, AppendZeroesTheBytesAfterTheTerminator) {
     for (size_t i = 5; i < sizeof entry.szPath; ++i) ASSERT_EQ(0, g_pUninstallEntries[0].szPath[i]) << i;
 }
 
+// A run of merges through one set of keys ends exactly where merging the
+// entries one by one does, duplicates and case variants included.
+TEST_F(MergeTest, KeptKeysMergeLikeSingleMerges) {
+    std::vector<FileEntry> update;
+    const char* const paths[] = {"a.txt", "A.TXT", "dir\\", "DIR\\", "dir", "b\\c.bin", "B\\C.BIN",
+                                 "\x83\x41", "\x83\x61", "\x82\x60", "\x82\x81", "old.txt"};
+    int32_t lAmount = 1;
+    for (const char* pszPath : paths) {
+        update.push_back(MakeEntry(pszPath, lAmount, static_cast<uint32_t>(lAmount) * 3));
+        ++lAmount;
+    }
+    const std::vector<FileEntry> uninstall = {MakeEntry("OLD.txt", 50, 0), MakeEntry("keep", 7, 0)};
+
+    UseTables(update, uninstall);
+    for (const FileEntry& entry : update) MergeUninstallEntry(entry, entry.szPath[std::strlen(entry.szPath) - 1] == '\\');
+    const std::vector<FileEntry> expected = UninstallRecords();
+    const UninstallHeader expectedHeader = g_uninstallHeader;
+
+    UseTables(update, uninstall);
+    UninstallMerge merge;
+    for (const FileEntry& entry : update) merge.Merge(entry, entry.szPath[std::strlen(entry.szPath) - 1] == '\\');
+    ASSERT_EQ(expected.size(), g_uninstallHeader.dwEntryCount);
+    EXPECT_EQ(0, std::memcmp(expected.data(), g_pUninstallEntries, expected.size() * sizeof(FileEntry)));
+    EXPECT_EQ(0, std::memcmp(&expectedHeader, &g_uninstallHeader, sizeof expectedHeader));
+    EXPECT_EQ(9u, g_uninstallHeader.dwEntryCount);  // old, keep, a, dir\, dir, b\c, ア, ヂ-less: Ａ, ａ
+}
+
+TEST(UninstallPathKeyTest, EqualPathsHaveEqualKeys) {
+    FileEntry a = MakeEntry("Bin\\App.EXE");
+    FileEntry b = MakeEntry("bin\\app.exe");
+    std::memset(b.szPath + 12, 'x', 20);  // after the terminator
+    EXPECT_EQ(UninstallPathKey(a.szPath), UninstallPathKey(b.szPath));
+    EXPECT_NE(UninstallPathKey("\x82\x60"), UninstallPathKey("\x82\x81"));
+}
+
 struct PathPair {
     const char* pszA;
     const char* pszB;

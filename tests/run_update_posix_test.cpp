@@ -123,7 +123,9 @@ protected:
         ASSERT_EQ(1u, m_user.boxes.size());
         EXPECT_EQ(strText, m_user.boxes[0].strText);
         EXPECT_EQ(pszCaption != nullptr, m_user.boxes[0].bHasCaption);
-        if (pszCaption != nullptr) EXPECT_EQ(pszCaption, m_user.boxes[0].strCaption);
+        if (pszCaption != nullptr) {
+            EXPECT_EQ(pszCaption, m_user.boxes[0].strCaption);
+        }
         EXPECT_EQ(static_cast<UINT>(MB_OK), m_user.boxes[0].uType);
         EXPECT_FALSE(m_user.boxes[0].bProgressAlive);
     }
