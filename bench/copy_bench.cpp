@@ -288,7 +288,8 @@ void ExpectedCounts(const Tree& tree, Listing listing, uint32_t& nEntries, uint3
 
 // ---- the merge's share inside InstallEntries ----
 
-// The link wraps MergeUninstallEntry (-Wl,--wrap, see CMakeLists.txt), so
+// The link wraps UninstallMerge::Merge, the merge that InstallEntries runs
+// (-Wl,--wrap, see CMakeLists.txt), so
 // the time (a) spends merging is measured inside the same run rather than
 // as the difference of two noisy medians.
 bool g_bTimeMerges = false;
@@ -296,15 +297,18 @@ double g_dMergeSeconds = 0;
 
 }  // namespace
 
-extern "C" void __real__Z19MergeUninstallEntryRK9FileEntryb(const FileEntry& entry, bool bDirectory);
+// The member function's first argument is its object.
+extern "C" void __real__ZN14UninstallMerge5MergeERK9FileEntryb(UninstallMerge* pMerge, const FileEntry& entry,
+                                                              bool bDirectory);
 
-extern "C" void __wrap__Z19MergeUninstallEntryRK9FileEntryb(const FileEntry& entry, bool bDirectory) {
+extern "C" void __wrap__ZN14UninstallMerge5MergeERK9FileEntryb(UninstallMerge* pMerge, const FileEntry& entry,
+                                                              bool bDirectory) {
     if (!g_bTimeMerges) {
-        __real__Z19MergeUninstallEntryRK9FileEntryb(entry, bDirectory);
+        __real__ZN14UninstallMerge5MergeERK9FileEntryb(pMerge, entry, bDirectory);
         return;
     }
     const double t0 = Now();
-    __real__Z19MergeUninstallEntryRK9FileEntryb(entry, bDirectory);
+    __real__ZN14UninstallMerge5MergeERK9FileEntryb(pMerge, entry, bDirectory);
     g_dMergeSeconds += Now() - t0;
 }
 
@@ -450,9 +454,11 @@ Run RunCpR(const std::string& strData, const std::string& strDest) {
 Run RunMergeAlone(const Tree& tree, Listing listing) {
     return InChild([&] {
         SetTables(tree, listing);
+        // As InstallEntries merges: keys made once, then every entry.
         const double t0 = Now();
+        UninstallMerge merge;
         for (uint32_t i = 0; i < g_updateHeader.dwEntryCount; ++i) {
-            MergeUninstallEntry(g_pUpdateEntries[i], IsDirectoryEntry(g_pUpdateEntries[i]));
+            merge.Merge(g_pUpdateEntries[i], IsDirectoryEntry(g_pUpdateEntries[i]));
         }
         const double t1 = Now();
         return Report{t1 - t0, 0, 1, g_uninstallHeader.dwEntryCount, g_uninstallHeader.dwAddedCount};

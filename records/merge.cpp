@@ -89,17 +89,38 @@ void UninstallMerge::Rebuild() {
     }
 }
 
+uint32_t UninstallMerge::FindRecord(const FileEntry& entry, uint32_t nKey) const {
+    const uint32_t* pKeys = m_keys.data();
+    const uint32_t nCount = g_uninstallHeader.dwEntryCount;
+    uint32_t j = 0;
+    while (j < nCount) {
+        // Eight keys at a time, without a branch per key: most blocks hold
+        // no candidate, and the compiler can compare them side by side.
+        if (j + 8 <= nCount) {
+            const uint32_t* p = pKeys + j;
+            const bool bAny = (p[0] == nKey) | (p[1] == nKey) | (p[2] == nKey) | (p[3] == nKey) |
+                              (p[4] == nKey) | (p[5] == nKey) | (p[6] == nKey) | (p[7] == nKey);
+            if (!bAny) {
+                j += 8;
+                continue;
+            }
+        }
+        const uint32_t nEnd = j + 8 < nCount ? j + 8 : nCount;
+        for (; j < nEnd; ++j) {
+            if (pKeys[j] == nKey && SameUninstallPath(entry.szPath, g_pUninstallEntries[j].szPath)) return j;
+        }
+    }
+    return nCount;
+}
+
 void UninstallMerge::Merge(const FileEntry& entry, bool bDirectory) {
     UninstallHeader& header = g_uninstallHeader;
     // Someone else changed the table's length: the keys no longer describe it.
     if (m_keys.size() != header.dwEntryCount) Rebuild();
     const uint32_t nKey = UninstallPathKey(entry.szPath);
-    const uint32_t* pKeys = m_keys.data();
-    const uint32_t nCount = header.dwEntryCount;
-    for (uint32_t j = 0; j < nCount; ++j) {
-        if (pKeys[j] != nKey) continue;
+    const uint32_t j = FindRecord(entry, nKey);
+    if (j < header.dwEntryCount) {
         FileEntry& record = g_pUninstallEntries[j];
-        if (!SameUninstallPath(entry.szPath, record.szPath)) continue;
         if (!bDirectory) {
             header.lTotalAmount = Wrapping(header.lTotalAmount, entry.lAmount, record.lAmount);
             record.lAmount = entry.lAmount;

@@ -32,5 +32,7 @@ public:
 
 private:
     void Rebuild();
+    // Index of the first record with the entry's path, or the record count.
+    uint32_t FindRecord(const FileEntry& entry, uint32_t nKey) const;
     std::vector<uint32_t> m_keys;
 };

@@ -118,52 +118,63 @@ HANDLE CreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATT
                    DWORD dwDisposition, DWORD dwFlags, HANDLE) {
     std::string strNative;
     if (!ToNativePath(pszName, strNative)) return INVALID_HANDLE_VALUE;
-    struct stat st;
-    const bool bExists = stat(strNative.c_str(), &st) == 0;
-    if (bExists) {
-        if (S_ISDIR(st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
-        if (dwDisposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
-        if (!SharingAllows(st, dwAccess, dwShare)) {
-            return FailHandle(ERROR_SHARING_VIOLATION);
-        }
-        const bool bWrites = (dwAccess & GENERIC_WRITE) || dwDisposition == CREATE_ALWAYS ||
-                             dwDisposition == TRUNCATE_EXISTING;
-        if (bWrites && IsReadOnly(st)) return FailHandle(ERROR_ACCESS_DENIED);
-    } else if (dwDisposition == OPEN_EXISTING || dwDisposition == TRUNCATE_EXISTING) {
-        return FailHandle(MissingError(strNative));
-    }
-
-    int nFlags = O_CLOEXEC;
+    const bool bTruncate = dwDisposition == CREATE_ALWAYS || dwDisposition == TRUNCATE_EXISTING;
+    int nAccess = O_RDONLY;
     if ((dwAccess & GENERIC_READ) && (dwAccess & GENERIC_WRITE)) {
-        nFlags |= O_RDWR;
+        nAccess = O_RDWR;
     } else if (dwAccess & GENERIC_WRITE) {
-        nFlags |= O_WRONLY;
-    } else {
-        nFlags |= O_RDONLY;
+        nAccess = O_WRONLY;
     }
-    switch (dwDisposition) {
-        case CREATE_NEW: nFlags |= O_CREAT | O_EXCL; break;
-        case CREATE_ALWAYS: nFlags |= O_CREAT | O_TRUNC; break;
-        case OPEN_ALWAYS: nFlags |= O_CREAT; break;
-        case TRUNCATE_EXISTING: nFlags |= O_TRUNC; break;
-        case OPEN_EXISTING: break;
-        default: return FailHandle(ERROR_INVALID_PARAMETER);
-    }
-    // O_TRUNC needs write access on Linux; a CREATE_ALWAYS reader is rare but legal.
-    if ((nFlags & O_TRUNC) && (nFlags & O_ACCMODE) == O_RDONLY) nFlags = (nFlags & ~O_ACCMODE) | O_RDWR;
+    // Emptying needs write access here; Windows lets a reader replace a file too.
+    if (bTruncate && nAccess == O_RDONLY) nAccess = O_RDWR;
     const mode_t mode = (dwFlags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-    const int fd = open(strNative.c_str(), nFlags, mode);
+
+    // An existing file is opened as it is and emptied only after the share
+    // and read-only checks, so a refused open changes nothing.
+    int fd = -1;
+    bool bCreated = false;
+    switch (dwDisposition) {
+        case CREATE_NEW:
+        case CREATE_ALWAYS:
+        case OPEN_ALWAYS:
+            fd = open(strNative.c_str(), nAccess | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            bCreated = fd >= 0;
+            if (fd < 0 && errno == EEXIST) {
+                if (dwDisposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
+                fd = open(strNative.c_str(), nAccess | O_CLOEXEC);
+            }
+            break;
+        case OPEN_EXISTING:
+        case TRUNCATE_EXISTING:
+            fd = open(strNative.c_str(), nAccess | O_CLOEXEC);
+            break;
+        default:
+            return FailHandle(ERROR_INVALID_PARAMETER);
+    }
     if (fd < 0) {
         if (errno == ENOENT) return FailHandle(MissingError(strNative));
         return FailHandle(ErrorFromErrno(errno));
     }
+    struct stat st;
+    DWORD dwError = ERROR_SUCCESS;
     if (fstat(fd, &st) != 0) {
+        dwError = ErrorFromErrno(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        dwError = ERROR_ACCESS_DENIED;
+    } else if (!bCreated && !SharingAllows(st, dwAccess, dwShare)) {
+        dwError = ERROR_SHARING_VIOLATION;
+    } else if (!bCreated && ((dwAccess & GENERIC_WRITE) || bTruncate) && IsReadOnly(st)) {
+        dwError = ERROR_ACCESS_DENIED;
+    } else if (!bCreated && bTruncate && st.st_size > 0 && ftruncate(fd, 0) != 0) {
+        dwError = ErrorFromErrno(errno);
+    }
+    if (dwError != ERROR_SUCCESS) {
         close(fd);
-        return FailHandle(ErrorFromErrno(errno));
+        return FailHandle(dwError);
     }
     FileObject* pFile = new FileObject{fd, st.st_dev, st.st_ino, dwAccess, dwShare};
     g_openFiles.push_back(pFile);
-    SetLastError(bExists && (dwDisposition == CREATE_ALWAYS || dwDisposition == OPEN_ALWAYS)
+    SetLastError(!bCreated && (dwDisposition == CREATE_ALWAYS || dwDisposition == OPEN_ALWAYS)
                      ? ERROR_ALREADY_EXISTS
                      : ERROR_SUCCESS);
     return pFile;
@@ -287,16 +298,21 @@ BOOL MoveFileExA(LPCSTR pszExisting, LPCSTR pszNew, DWORD dwFlags) {
     std::string strFrom;
     std::string strTo;
     if (!ToNativePath(pszExisting, strFrom) || !ToNativePath(pszNew, strTo)) return FALSE;
+    // Only an open handle can hold the file: with none, rename says the rest.
     struct stat stFrom;
-    if (lstat(strFrom.c_str(), &stFrom) != 0) return Fail(MissingError(strFrom));
-    if (IsHeldAgainstDelete(stFrom)) return Fail(ERROR_SHARING_VIOLATION);
+    if (!g_openFiles.empty()) {
+        if (lstat(strFrom.c_str(), &stFrom) != 0) return Fail(MissingError(strFrom));
+        if (IsHeldAgainstDelete(stFrom)) return Fail(ERROR_SHARING_VIOLATION);
+    }
     struct stat stTo;
     if (lstat(strTo.c_str(), &stTo) == 0) {
         if (!(dwFlags & MOVEFILE_REPLACE_EXISTING)) return Fail(ERROR_ALREADY_EXISTS);
         if (S_ISDIR(stTo.st_mode) || IsReadOnly(stTo)) return Fail(ERROR_ACCESS_DENIED);
         if (IsHeldAgainstDelete(stTo)) return Fail(ERROR_SHARING_VIOLATION);
     }
-    if (rename(strFrom.c_str(), strTo.c_str()) != 0) return FailErrno();
+    if (rename(strFrom.c_str(), strTo.c_str()) != 0) {
+        return Fail(errno == ENOENT ? MissingError(strFrom) : ErrorFromErrno(errno));
+    }
     if (dwFlags & MOVEFILE_WRITE_THROUGH) {
         const size_t nSlash = strTo.find_last_of('/');
         const std::string strDir = nSlash == std::string::npos ? "." : nSlash == 0 ? "/" : strTo.substr(0, nSlash);

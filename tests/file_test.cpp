@@ -132,6 +132,8 @@ TEST(FileTest, ReopenClosesTheFirstFileEvenWhenTheSecondOpenFails) {
     CFile other;
     EXPECT_FALSE(other.Open(scratch / "a", 1));
     EXPECT_FALSE(file.Open(scratch / "missing", 0));
+    // The refused open for writing emptied nothing.
+    EXPECT_EQ("first", ReadBytes(scratch / "a"));
     EXPECT_EQ(0, file.m_nMode);
     EXPECT_TRUE(other.Open(scratch / "a", 1));
 }

@@ -126,6 +126,32 @@ TEST_F(MergeTest, KeptKeysMergeLikeSingleMerges) {
     EXPECT_EQ(9u, g_uninstallHeader.dwEntryCount);  // old, keep, a, dir\, dir, b\c, ア, ヂ-less: Ａ, ａ
 }
 
+TEST_F(MergeTest, FindsTheRecordWhereverItStandsInTheTable) {
+    std::vector<FileEntry> uninstall;
+    for (int n = 0; n < 21; ++n) uninstall.push_back(MakeEntry("file" + std::to_string(n), n, 0));
+    std::vector<FileEntry> update;
+    for (int n = 20; n >= 0; --n) update.push_back(MakeEntry("FILE" + std::to_string(n), 100 + n, 0));
+    UseTables(update, uninstall);
+    UninstallMerge merge;
+    for (const FileEntry& entry : update) merge.Merge(entry, false);
+    ASSERT_EQ(21u, g_uninstallHeader.dwEntryCount);
+    for (int n = 0; n < 21; ++n) EXPECT_EQ(100 + n, g_pUninstallEntries[n].lAmount) << n;
+}
+
+// Two paths whose keys agree: the key only narrows the search, the path decides.
+TEST_F(MergeTest, PathsWithEqualKeysStayApart) {
+    // Found by trying "p0", "p1", ... until two keys agreed.
+    const std::string strFirst = "p2039599";
+    const std::string strSecond = "p2222382";
+    ASSERT_EQ(UninstallPathKey(strFirst.c_str()), UninstallPathKey(strSecond.c_str()));
+    UseTables({MakeEntry(strSecond, 9, 9)}, {MakeEntry(strFirst, 1, 1), MakeEntry(strSecond, 2, 2)});
+    UninstallMerge merge;
+    merge.Merge(g_pUpdateEntries[0], false);
+    EXPECT_EQ(1, g_pUninstallEntries[0].lAmount);
+    EXPECT_EQ(9, g_pUninstallEntries[1].lAmount);
+    EXPECT_EQ(2u, g_uninstallHeader.dwEntryCount);
+}
+
 TEST(UninstallPathKeyTest, EqualPathsHaveEqualKeys) {
     FileEntry a = MakeEntry("Bin\\App.EXE");
     FileEntry b = MakeEntry("bin\\app.exe");
