@@ -78,20 +78,34 @@ const char* IconvName(UINT nCodePage) {
 }
 
 // Opening a converter costs more than converting a path, and every file
-// operation converts one: the last few are kept (the program has one thread).
-iconv_t Converter(const char* pszTo, const char* pszFrom) {
+// operation converts one: the few in use are kept open until the process ends
+// (the program has one thread).
+class ConverterCache {
+public:
+    ~ConverterCache() {
+        for (const Cached& cached : m_cached) iconv_close(cached.cd);
+    }
+    iconv_t Get(const char* pszTo, const char* pszFrom) {
+        for (const Cached& cached : m_cached) {
+            if (cached.strTo == pszTo && cached.strFrom == pszFrom) return cached.cd;
+        }
+        iconv_t cd = iconv_open(pszTo, pszFrom);
+        if (cd != reinterpret_cast<iconv_t>(-1)) m_cached.push_back(Cached{pszTo, pszFrom, cd});
+        return cd;
+    }
+
+private:
     struct Cached {
         std::string strTo;
         std::string strFrom;
         iconv_t cd;
     };
-    static std::vector<Cached> s_cache;
-    for (const Cached& cached : s_cache) {
-        if (cached.strTo == pszTo && cached.strFrom == pszFrom) return cached.cd;
-    }
-    iconv_t cd = iconv_open(pszTo, pszFrom);
-    if (cd != reinterpret_cast<iconv_t>(-1)) s_cache.push_back(Cached{pszTo, pszFrom, cd});
-    return cd;
+    std::vector<Cached> m_cached;
+};
+
+iconv_t Converter(const char* pszTo, const char* pszFrom) {
+    static ConverterCache s_cache;
+    return s_cache.Get(pszTo, pszFrom);
 }
 
 bool Convert(const char* pszTo, const char* pszFrom, const std::string& strIn,
