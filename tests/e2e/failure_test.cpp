@@ -77,8 +77,8 @@ const FailureCase kFailures[] = {
      Message::NotInstalled},
     {"ValueUnterminated",
      [](E2ETest& t) {
-         t.m_key->SetRaw(t.m_strValueName, REG_BINARY,
-                         t.m_strInstallDir + std::string(MAX_PATH - t.m_strInstallDir.size(), 'x'));
+         t.m_key->SetBinary(t.m_strValueName,
+                            t.m_strInstallDir + std::string(MAX_PATH - t.m_strInstallDir.size(), 'x'));
      },
      Message::NotInstalled},
     {"KeyReadOnly", [](E2ETest& t) { t.m_key->MakeReadOnly(); }, Message::NotInstalled},

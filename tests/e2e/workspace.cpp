@@ -1,12 +1,12 @@
 #include "workspace.h"
 
+#include "support/scratch.h"
+
 #include <vector>
 
 namespace e2e {
 
 namespace {
-
-const char kKeyParent[] = "Software\\UpdateE2E";
 
 std::string Convert(const std::string& strIn, UINT nFrom, UINT nTo) {
     if (strIn.empty()) return std::string();
@@ -28,26 +28,6 @@ std::string FullPath(const std::string& strPath) {
     char sz[MAX_PATH];
     const DWORD n = GetFullPathNameA(strPath.c_str(), MAX_PATH, sz, nullptr);
     return (n == 0 || n >= MAX_PATH) ? strPath : std::string(sz, n);
-}
-
-void RemoveTree(const std::string& strPath) {
-    const DWORD dw = GetFileAttributesA(strPath.c_str());
-    if (dw == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesA(strPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(dw & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(strPath.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((strPath + "\\*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string strName = data.cFileName;
-            if (strName != "." && strName != "..") RemoveTree(strPath + "\\" + strName);
-        } while (FindNextFileA(hFind, &data));
-        FindClose(hFind);
-    }
-    RemoveDirectoryA(strPath.c_str());
 }
 
 void ReadTreeInto(const std::string& strRoot, const std::string& strRelative, Tree& tree) {
@@ -155,15 +135,7 @@ void CopyIn(const std::string& strFrom, const std::string& strTo) {
 
 DWORD Attributes(const std::string& strPath) { return GetFileAttributesA(strPath.c_str()); }
 
-std::string Pattern(size_t n, uint32_t nSeed) {
-    std::string strBytes(n, '\0');
-    uint32_t x = nSeed * 2654435761u + 12345u;
-    for (size_t i = 0; i < n; ++i) {
-        x = x * 1103515245u + 12345u;
-        strBytes[i] = static_cast<char>(x >> 24);
-    }
-    return strBytes;
-}
+std::string Pattern(size_t n, uint32_t nSeed) { return PatternBytes(n, nSeed); }
 
 Tree ReadTree(const std::string& strDir) {
     Tree tree;
@@ -197,88 +169,6 @@ testing::AssertionResult SameBytes(const std::string& strExpected, const std::st
     while (i < strExpected.size() && i < strActual.size() && strExpected[i] == strActual[i]) ++i;
     return testing::AssertionFailure() << "expected " << Describe(strExpected) << ", got " << Describe(strActual)
                                        << ", first difference at offset " << i;
-}
-
-Scratch::Scratch() {
-    static unsigned s_nCounter = 0;
-    char szTemp[MAX_PATH];
-    const DWORD n = GetTempPathA(MAX_PATH, szTemp);
-    if (n == 0 || n >= MAX_PATH) {
-        ADD_FAILURE() << "no temporary folder";
-        return;
-    }
-    const std::string strDir = std::string(szTemp) + "e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(++s_nCounter);
-    // A run that died may have left a folder of the same process number.
-    RemoveTree(strDir);
-    MakeDir(strDir);
-    m_strPath = strDir + "\\";
-}
-
-Scratch::~Scratch() {
-    if (!m_strPath.empty()) RemoveTree(m_strPath.substr(0, m_strPath.size() - 1));
-}
-
-namespace {
-
-// Replaces the key's DACL with one entry granting everyone dwAccess. The
-// handle keeps WRITE_DAC even after the DACL no longer grants it.
-bool GiveEveryone(HKEY hKey, DWORD dwAccess) {
-    BYTE abSid[SECURITY_MAX_SID_SIZE];
-    DWORD cbSid = sizeof abSid;
-    if (!CreateWellKnownSid(WinWorldSid, nullptr, abSid, &cbSid)) return false;
-    const DWORD cbAcl = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(abSid);
-    std::vector<DWORD> acl((cbAcl + sizeof(DWORD) - 1) / sizeof(DWORD));
-    PACL pAcl = reinterpret_cast<PACL>(acl.data());
-    SECURITY_DESCRIPTOR sd;
-    return InitializeAcl(pAcl, cbAcl, ACL_REVISION) && AddAccessAllowedAce(pAcl, ACL_REVISION, dwAccess, abSid) &&
-           InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
-           SetSecurityDescriptorDacl(&sd, TRUE, pAcl, FALSE) &&
-           RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
-}
-
-}  // namespace
-
-ProductKey::ProductKey(const std::string& strSuffix) {
-    static unsigned s_nCounter = 0;
-    m_strSubKey = std::string(kKeyParent) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
-                  std::to_string(++s_nCounter) + strSuffix;
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_strSubKey.c_str());
-    const LONG lResult = RegCreateKeyExA(HKEY_CURRENT_USER, m_strSubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         KEY_ALL_ACCESS, nullptr, &m_hKey, nullptr);
-    if (lResult != ERROR_SUCCESS) {
-        m_hKey = nullptr;
-        ADD_FAILURE() << "RegCreateKeyExA " << Utf8(m_strSubKey) << ": " << lResult;
-    }
-}
-
-ProductKey::~ProductKey() {
-    if (m_hKey != nullptr) {
-        if (m_bReadOnly && !GiveEveryone(m_hKey, KEY_ALL_ACCESS)) {
-            ADD_FAILURE() << "cannot give access back to " << Utf8(m_strSubKey);
-        }
-        RegCloseKey(m_hKey);
-        const LONG lResult = RegDeleteTreeA(HKEY_CURRENT_USER, m_strSubKey.c_str());
-        if (lResult != ERROR_SUCCESS) ADD_FAILURE() << "cannot delete " << Utf8(m_strSubKey) << ": " << lResult;
-    }
-    // Fails while keys of other tests remain below it, as it should.
-    RegDeleteKeyA(HKEY_CURRENT_USER, kKeyParent);
-}
-
-void ProductKey::SetString(const std::string& strName, const std::string& strValue) {
-    SetRaw(strName, REG_SZ, std::string(strValue.c_str(), strValue.size() + 1));
-}
-
-void ProductKey::SetRaw(const std::string& strName, DWORD dwType, const std::string& strData) {
-    const LONG lResult = RegSetValueExA(m_hKey, strName.c_str(), 0, dwType,
-                                        reinterpret_cast<const BYTE*>(strData.data()),
-                                        static_cast<DWORD>(strData.size()));
-    if (lResult != ERROR_SUCCESS) ADD_FAILURE() << "RegSetValueExA " << Utf8(strName) << ": " << lResult;
-}
-
-void ProductKey::MakeReadOnly() {
-    if (!GiveEveryone(m_hKey, KEY_READ)) ADD_FAILURE() << "cannot make " << Utf8(m_strSubKey) << " read-only";
-    m_bReadOnly = true;
 }
 
 }  // namespace e2e

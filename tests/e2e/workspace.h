@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/registry_fixture.h"
+#include "support/scratch.h"
+
 namespace e2e {
 
 // These sources are UTF-8; the program and the ANSI calls use code page 932.
@@ -48,44 +51,12 @@ Tree ReadTree(const std::string& strDir);
 testing::AssertionResult SameTree(const Tree& expected, const Tree& actual);
 testing::AssertionResult SameBytes(const std::string& strExpected, const std::string& strActual);
 
-// A new empty folder under the temporary folder, unique to this process and
-// test, removed with everything in it when the object dies.
-class Scratch {
-public:
-    Scratch();
-    ~Scratch();
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
+// A new empty folder under the temporary folder, removed with everything in
+// it when the object dies (Path() ends with a backslash).
+using Scratch = ::ScratchDir;
 
-    // Ends with a backslash.
-    const std::string& Path() const { return m_strPath; }
-
-private:
-    std::string m_strPath;
-};
-
-// HKCU\Software\UpdateE2E\<process>-<n><suffix>, created empty; deleted with
-// its values when the object dies (with its access given back first).
-class ProductKey {
-public:
-    explicit ProductKey(const std::string& strSuffix = std::string());
-    ~ProductKey();
-    ProductKey(const ProductKey&) = delete;
-    ProductKey& operator=(const ProductKey&) = delete;
-
-    // Relative to HKEY_CURRENT_USER.
-    const std::string& SubKey() const { return m_strSubKey; }
-    // REG_SZ holding the text and its terminator.
-    void SetString(const std::string& strName, const std::string& strValue);
-    // Data exactly as given.
-    void SetRaw(const std::string& strName, DWORD dwType, const std::string& strData);
-    // Leaves everyone only KEY_READ; Wine enforces it while its wineserver runs.
-    void MakeReadOnly();
-
-private:
-    std::string m_strSubKey;
-    HKEY m_hKey = nullptr;
-    bool m_bReadOnly = false;
-};
+// The product's key: a throwaway key under HKEY_CURRENT_USER, shared with
+// the unit tests.
+using ProductKey = ::TestRegistryKey;
 
 }  // namespace e2e
