@@ -8,35 +8,6 @@
 namespace {
 
 const size_t kPathSize = sizeof(FileEntry::szPath);
-const uint64_t kOnes = 0x0101010101010101ull;
-const uint64_t kHighBits = 0x8080808080808080ull;
-
-// Folds 'A'..'Z' to 'a'..'z' in eight bytes at once; bytes with the high bit
-// set are left alone. No byte's sum carries into the next.
-uint64_t FoldEight(uint64_t x) {
-    const uint64_t nLow = x & ~kHighBits;
-    const uint64_t nAtLeastA = nLow + kOnes * (0x80 - 'A');
-    const uint64_t nAboveZ = nLow + kOnes * (0x80 - 'Z' - 1);
-    const uint64_t nUpper = nAtLeastA & ~nAboveZ & ~x & kHighBits;
-    return x | (nUpper >> 2);
-}
-
-// High bit set in the lowest zero byte of x (higher flags may be spurious).
-uint64_t ZeroBytes(uint64_t x) { return (x - kOnes) & ~x & kHighBits; }
-
-// Index of the lowest byte of x that is not zero, 8 when there is none.
-int LowestByte(uint64_t x) {
-    int n = 0;
-    while (n < 8 && ((x >> (8 * n)) & 0xFF) == 0) ++n;
-    return n;
-}
-
-uint64_t LoadEight(const char* p) {
-    uint64_t x;
-    std::memcpy(&x, p, sizeof x);
-    return x;
-}
-
 unsigned char FoldByte(unsigned char b) { return (b >= 'A' && b <= 'Z') ? b + 0x20 : b; }
 
 int32_t Wrapping(int32_t a, int32_t b, int32_t c) {
@@ -45,18 +16,9 @@ int32_t Wrapping(int32_t a, int32_t b, int32_t c) {
 
 }  // namespace
 
-// The merge searches the whole table for every entry, so the comparison
-// works on eight bytes at a time (both targets are little-endian).
+// Called only where the keys agree, so a plain walk is enough.
 bool SameUninstallPath(const char* pszA, const char* pszB) {
-    size_t i = 0;
-    for (; i + 8 <= kPathSize; i += 8) {
-        const uint64_t a = LoadEight(pszA + i);
-        const int nDiff = LowestByte(FoldEight(a) ^ FoldEight(LoadEight(pszB + i)));
-        const int nZero = LowestByte(ZeroBytes(a));
-        if (nDiff < 8 && nDiff <= nZero) return false;
-        if (nZero < 8) return true;
-    }
-    for (; i < kPathSize; ++i) {
+    for (size_t i = 0; i < kPathSize; ++i) {
         const unsigned char a = static_cast<unsigned char>(pszA[i]);
         if (FoldByte(a) != FoldByte(static_cast<unsigned char>(pszB[i]))) return false;
         if (a == 0) return true;

@@ -60,7 +60,7 @@ TEST_P(ConfirmAnswer, InstallsOnlyWhenAccepted) {
 
     if (GetParam().bGoesOn) {
         EXPECT_TRUE(ExpectMessageBox(DoneText(), DoneCaption()));
-        expected["app\\readme.txt"] = Pattern(1000, 1);
+        expected["app\\readme.txt"] = PatternBytes(1000, 1);
         expected["app\\Uninstallinf.dat"] = WorkingManifestAfter();
     }
     EXPECT_TRUE(m_program.WaitForExit());

@@ -53,10 +53,10 @@ void E2ETest::UseKey(const std::string& strSuffix) { m_key.reset(new ProductKey(
 void E2ETest::ArrangeWorking() {
     PlaceProgram("prog");
     WriteUpdateInf({MakeEntry("readme.txt", 10, 1)});
-    WriteData("readme.txt", Pattern(1000, 1));
+    WriteData("readme.txt", PatternBytes(1000, 1));
     m_strInstallDir = Root() + "app\\";
     MakeDir(m_strInstallDir);
-    WriteBytes(m_strInstallDir + "old.txt", Pattern(300, 2));
+    WriteBytes(m_strInstallDir + "old.txt", PatternBytes(300, 2));
     WriteBytes(m_strInstallDir + "Uninstallinf.dat", UninstallManifestBytes({MakeEntry("old.txt", 5, 2)}, 1, 5));
     StoreInstallDir(m_strInstallDir);
 }

@@ -74,7 +74,7 @@ class InstallDir : public E2ETest, public testing::WithParamInterface<InstallDir
 TEST_P(InstallDir, FilesGoInsideTheFolder) {
     PlaceProgram("prog");
     WriteUpdateInf({MakeEntry("readme.txt", 10, 1)});
-    WriteData("readme.txt", Pattern(1000, 1));
+    WriteData("readme.txt", PatternBytes(1000, 1));
     const std::string strFolder = Sjis(GetParam().pszFolder);
     MakeDir(Root() + strFolder);
     const std::string strValue = Root() + strFolder + (GetParam().bTrailingBackslash ? "\\" : "");
@@ -87,7 +87,7 @@ TEST_P(InstallDir, FilesGoInsideTheFolder) {
     EXPECT_TRUE(ConfirmAndExpect(DoneText(), DoneCaption()));
     EXPECT_TRUE(m_program.WaitForExit());
 
-    expected[strFolder + "\\readme.txt"] = Pattern(1000, 1);
+    expected[strFolder + "\\readme.txt"] = PatternBytes(1000, 1);
     expected[strManifest] = WorkingManifestAfter();
     EXPECT_TRUE(SameTree(expected, ReadTree(Root())));
 }
@@ -110,16 +110,16 @@ TEST_F(E2ETest, JapaneseNamesReplacementAndMerge) {
         MakeEntry(strSettings, 20, 5),
         MakeEntry("App.exe", 120, 9),
     });
-    WriteData(strDocument, Pattern(5000, 11));
-    WriteData(strSettings, Pattern(700, 12));
-    WriteData("App.exe", Pattern(250000, 13));
+    WriteData(strDocument, PatternBytes(5000, 11));
+    WriteData(strSettings, PatternBytes(700, 12));
+    WriteData("App.exe", PatternBytes(250000, 13));
 
     m_strInstallDir = Root() + "app\\";
     MakeDir(m_strInstallDir);
     MakeDir(m_strInstallDir + "data");
-    WriteBytes(m_strInstallDir + "data\\keep.txt", Pattern(10, 14));
-    WriteBytes(m_strInstallDir + "readme.txt", Pattern(50, 15));
-    WriteBytes(m_strInstallDir + "App.exe", Pattern(90000, 16));
+    WriteBytes(m_strInstallDir + "data\\keep.txt", PatternBytes(10, 14));
+    WriteBytes(m_strInstallDir + "readme.txt", PatternBytes(50, 15));
+    WriteBytes(m_strInstallDir + "App.exe", PatternBytes(90000, 16));
     ASSERT_TRUE(SetFileAttributesA((m_strInstallDir + "App.exe").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(Attributes(m_strInstallDir + "App.exe") & FILE_ATTRIBUTE_READONLY);
     WriteBytes(m_strInstallDir + "Uninstallinf.dat",
@@ -135,9 +135,9 @@ TEST_F(E2ETest, JapaneseNamesReplacementAndMerge) {
     EXPECT_TRUE(m_program.WaitForExit());
 
     expected["app\\" + strTable] = "";
-    expected["app\\" + strDocument] = Pattern(5000, 11);
-    expected["app\\" + strSettings] = Pattern(700, 12);
-    expected["app\\App.exe"] = Pattern(250000, 13);
+    expected["app\\" + strDocument] = PatternBytes(5000, 11);
+    expected["app\\" + strSettings] = PatternBytes(700, 12);
+    expected["app\\App.exe"] = PatternBytes(250000, 13);
     // app.EXE takes the new amount and info (the total moves by 120 - 100),
     // Data\ stays single, the new files count as added, the folder does not.
     expected["app\\Uninstallinf.dat"] = UninstallManifestBytes(
@@ -155,16 +155,16 @@ TEST_F(E2ETest, JapaneseNamesReplacementAndMerge) {
 TEST_F(E2ETest, MissingSourceStopsTheUpdate) {
     ArrangeWorking();
     WriteUpdateInf({MakeEntry("a.txt", 1, 1), MakeEntry("missing.txt", 2, 2), MakeEntry("c.txt", 3, 3)});
-    WriteData("a.txt", Pattern(100, 21));
-    WriteData("c.txt", Pattern(100, 23));
-    WriteBytes(m_strInstallDir + "missing.txt", Pattern(100, 24));
+    WriteData("a.txt", PatternBytes(100, 21));
+    WriteData("c.txt", PatternBytes(100, 23));
+    WriteBytes(m_strInstallDir + "missing.txt", PatternBytes(100, 24));
     Tree expected = ReadTree(Root());
 
     ASSERT_TRUE(Start());
     EXPECT_TRUE(ConfirmAndExpect(FailedText(), DefaultMessageBoxCaption()));
     EXPECT_TRUE(m_program.WaitForExit());
 
-    expected["app\\a.txt"] = Pattern(100, 21);
+    expected["app\\a.txt"] = PatternBytes(100, 21);
     expected["app\\Uninstallinf.dat"] =
         UninstallManifestBytes({MakeEntry("old.txt", 5, 2), MakeEntry("a.txt", 1, 1)}, 2, 6);
     EXPECT_TRUE(SameTree(expected, ReadTree(Root())));

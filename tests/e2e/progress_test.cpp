@@ -17,7 +17,7 @@ TEST_F(E2ETest, ProgressShowsCaptionFileAndBar) {
     const std::string strFolder = Sjis("動画\\");
     const std::string strLarge = Sjis("動画\\映像.bin");
     WriteUpdateInf({MakeEntry(strFolder, 0, 0), MakeEntry(strLarge, 40, 6)});
-    WriteData(strLarge, Pattern(kLargeSize, 31));
+    WriteData(strLarge, PatternBytes(kLargeSize, 31));
     Tree expected = ReadTree(Root());
 
     ASSERT_TRUE(Start());
@@ -60,7 +60,7 @@ TEST_F(E2ETest, ProgressShowsCaptionFileAndBar) {
     EXPECT_TRUE(ExpectMessageBox(DoneText(), DoneCaption(), "result.bmp"));
     EXPECT_TRUE(m_program.WaitForExit());
     expected["app\\" + strFolder] = "";
-    expected["app\\" + strLarge] = Pattern(kLargeSize, 31);
+    expected["app\\" + strLarge] = PatternBytes(kLargeSize, 31);
     expected["app\\Uninstallinf.dat"] = UninstallManifestBytes(
         {MakeEntry("old.txt", 5, 2), MakeEntry(strFolder, 0, 0), MakeEntry(strLarge, 40, 6)}, 2, 45);
     EXPECT_TRUE(SameTree(expected, ReadTree(Root())));
@@ -72,11 +72,11 @@ TEST_F(E2ETest, CancelKeepsWhatWasInstalled) {
     ArrangeWorking();
     WriteUpdateInf({MakeEntry("sub\\", 0, 0), MakeEntry("a.txt", 1, 1), MakeEntry("sub\\b.txt", 2, 2),
                     MakeEntry("big.bin", 9, 9), MakeEntry("c.txt", 3, 3)});
-    WriteData("a.txt", Pattern(100, 41));
-    WriteData("sub\\b.txt", Pattern(200, 42));
-    WriteData("big.bin", Pattern(kLargeSize, 43));
-    WriteData("c.txt", Pattern(300, 44));
-    WriteBytes(m_strInstallDir + "big.bin", Pattern(5000, 45));
+    WriteData("a.txt", PatternBytes(100, 41));
+    WriteData("sub\\b.txt", PatternBytes(200, 42));
+    WriteData("big.bin", PatternBytes(kLargeSize, 43));
+    WriteData("c.txt", PatternBytes(300, 44));
+    WriteBytes(m_strInstallDir + "big.bin", PatternBytes(5000, 45));
     WriteBytes(m_strInstallDir + "Uninstallinf.dat", UninstallManifestBytes({MakeEntry("big.bin", 5, 5)}, 1, 5));
     Tree expected = ReadTree(Root());
 
@@ -98,8 +98,8 @@ TEST_F(E2ETest, CancelKeepsWhatWasInstalled) {
     EXPECT_TRUE(ExpectMessageBox(FailedText(), DefaultMessageBoxCaption()));
     EXPECT_TRUE(m_program.WaitForExit());
     expected["app\\sub\\"] = "";
-    expected["app\\a.txt"] = Pattern(100, 41);
-    expected["app\\sub\\b.txt"] = Pattern(200, 42);
+    expected["app\\a.txt"] = PatternBytes(100, 41);
+    expected["app\\sub\\b.txt"] = PatternBytes(200, 42);
     expected["app\\Uninstallinf.dat"] = UninstallManifestBytes(
         {MakeEntry("big.bin", 5, 5), MakeEntry("sub\\", 0, 0), MakeEntry("a.txt", 1, 1), MakeEntry("sub\\b.txt", 2, 2)},
         3, 8);

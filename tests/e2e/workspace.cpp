@@ -135,7 +135,6 @@ void CopyIn(const std::string& strFrom, const std::string& strTo) {
 
 DWORD Attributes(const std::string& strPath) { return GetFileAttributesA(strPath.c_str()); }
 
-std::string Pattern(size_t n, uint32_t nSeed) { return PatternBytes(n, nSeed); }
 
 Tree ReadTree(const std::string& strDir) {
     Tree tree;

@@ -2,14 +2,6 @@
 // whole folder trees read back, and the product's registry key.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <cstdint>
 #include <map>
 #include <string>
@@ -18,6 +10,7 @@
 
 #include "support/registry_fixture.h"
 #include "support/scratch.h"
+#include "winapi.h"
 
 namespace e2e {
 
@@ -39,9 +32,6 @@ std::string ReadBytes(const std::string& strPath);
 void MakeDir(const std::string& strPath);
 void CopyIn(const std::string& strFrom, const std::string& strTo);
 DWORD Attributes(const std::string& strPath);
-
-// n bytes of a pattern that differs with the seed, so swapped data shows.
-std::string Pattern(size_t n, uint32_t nSeed);
 
 // Every file and folder below a folder, by relative path (code page 932,
 // backslashes); folders end with a backslash and map to "".
